@@ -1,0 +1,72 @@
+// The headless host: runs the program's real code (WinMain and everything
+// under it) without a screen. Keys are scripted per loop pass, time is
+// virtual (Sleep advances a clock, nothing really sleeps), the calendar time
+// is fixed, every presented frame can be kept, and any platform call can be
+// made to fail. Used by tests and by the capture tool.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "portable/call_trace.h"
+
+struct HeadlessFrame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;  // width x height indices, no row gaps
+  PALETTEENTRY palette[256] = {};    // the palette in effect when presented
+};
+
+struct HeadlessFault {
+  std::string name;  // "SetDisplayMode", "Blt:COLORFILL", "malloc", ...
+  FaultMode mode = FaultMode::Once;
+  int skip = 0;  // matching calls that succeed before the fault fires
+};
+
+struct HeadlessConfig {
+  std::int64_t calendarSeconds = 1;  // seeds the program's random generator
+  int pitchPadding = 0;              // extra bytes at the end of every surface row
+  std::string programDirectory;      // where a bare file name is looked for first
+  bool keepFrames = true;            // keep every presented frame in the result
+  bool logCalls = false;             // keep a log of platform calls in the result
+  int maxPasses = 100000;            // passes before the run is taken to hang
+  std::vector<HeadlessFault> faults;
+  // At the start of every message-loop pass (each PeekMessageA), numbered
+  // from 1, before the queue is examined: set keys, post messages, arm
+  // faults, take the display away.
+  std::function<void(int pass)> onPass;
+  // After every present, with the frame as presented.
+  std::function<void(const HeadlessFrame&)> onPresent;
+};
+
+struct HeadlessResult {
+  int exitCode = -1;
+  bool hung = false;          // the watchdog or maxPasses stopped the run
+  int passes = 0;             // PeekMessageA calls
+  int presents = 0;           // frames presented
+  std::int64_t sleptMs = 0;   // virtual time spent in Sleep
+  std::vector<HeadlessFrame> frames;
+  std::vector<std::string> calls;        // "Name(arguments)" when logCalls
+  std::vector<std::string> debugTexts;   // OutputDebugStringA lines
+  int liveObjectsAfter = 0;   // DirectDraw objects not ended when WinMain returned
+  int misuses = 0;            // calls on ended objects, releases past zero
+  bool windowOpened = false;
+};
+
+// Runs WinMain once on a fresh platform (as a new process) and returns what
+// happened. Not reentrant.
+HeadlessResult HeadlessRun(const HeadlessConfig& config);
+
+// For onPass: hold or release a key (VK_ESCAPE, VK_LEFT, ...), release all.
+void HeadlessHoldKey(int virtualKey, bool held);
+void HeadlessReleaseAllKeys();
+
+// For onPass: post a message to the program's main window.
+bool HeadlessPostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam);
+
+// For onPass: the exclusive display is taken away until HeadlessRegainDisplay.
+void HeadlessLoseDisplay();
+void HeadlessRegainDisplay();

@@ -1,0 +1,17 @@
+// The software DirectDraw's own controls, for hosts and tests (the system's
+// code never sees these).
+#pragma once
+
+// Ends every DirectDraw object and forgets the display, as a new process.
+void SoftDirectDrawReset();
+
+// DirectDraw objects (display objects, surfaces, palettes) not yet ended.
+int SoftDirectDrawLiveObjects();
+
+// Calls made on objects that had already ended, or releases past zero: each
+// is a fault in the caller. Counted, never acted on.
+int SoftDirectDrawMisuses();
+
+// The exclusive display is taken away: every surface becomes lost and
+// reports DDERR_SURFACELOST until restored.
+void SoftDirectDrawLoseSurfaces();
