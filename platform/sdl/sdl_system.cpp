@@ -1,0 +1,54 @@
+// Clock, program directory, surface pitch and diagnostics for the portable
+// layers when the demo runs on SDL.
+#include <SDL.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "portable/host.h"
+
+void HostSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+
+std::int64_t HostCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+// Asked once and kept: "" when SDL cannot tell or the path does not fit.
+const char* HostProgramDirectory() {
+  static char directory[4096];
+  static bool known = false;
+  if (known) return directory;
+  known = true;
+  char* basePath = SDL_GetBasePath();
+  if (basePath == nullptr) return directory;
+  std::size_t length = std::strlen(basePath);
+  if (length < sizeof directory) {
+    while (length > 1 && (basePath[length - 1] == '/' || basePath[length - 1] == '\\')) --length;
+    std::memcpy(directory, basePath, length);
+    directory[length] = '\0';
+  }
+  SDL_free(basePath);
+  return directory;
+}
+
+// Rows start on four-byte boundaries, as display memory usually does, so
+// the program sees a pitch that may exceed the width.
+int HostSurfacePitch(int width) {
+  if (width <= 0) return 0;
+  if (width > INT_MAX - 3) return width;
+  return (width + 3) & ~3;
+}
+
+// One line on standard error: line breaks inside the text become spaces and
+// trailing ones are dropped.
+void HostDebugText(const char* text) {
+  if (text == nullptr) return;
+  std::size_t length = std::strlen(text);
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
+  for (std::size_t i = 0; i < length; ++i) {
+    char c = text[i];
+    std::fputc(c == '\n' || c == '\r' ? ' ' : c, stderr);
+  }
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}

@@ -1,0 +1,34 @@
+# shellcheck shell=bash
+# Sourced by run.sh and test.sh: installs the Debian packages a build needs
+# when they are missing. Elsewhere (no dpkg) it leaves the machine alone and
+# the build itself says what is missing.
+
+vorn_missing_packages() {
+  local package
+  for package in "$@"; do
+    if [ "$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)" != installed ]; then
+      echo "$package"
+    fi
+  done
+}
+
+vorn_ensure_packages() {
+  command -v dpkg-query >/dev/null 2>&1 || return 0
+  local missing=()
+  mapfile -t missing < <(vorn_missing_packages "$@")
+  [ ${#missing[@]} -gt 0 ] || return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "vorn: missing packages: ${missing[*]} (install them as root)" >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
+  echo "vorn: installing ${missing[*]}" >&2
+  if [ -z "${VORN_APT_UPDATED:-}" ]; then
+    "${sudo[@]}" apt-get update -qq || return 1
+    VORN_APT_UPDATED=1
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+}

@@ -1,0 +1,290 @@
+#!/usr/bin/env bash
+# The demo itself, end to end, on a virtual X screen through SDL's X11
+# driver: it must refuse to start without a display, show the scene inside
+# the letterboxed picture, answer held keys, and quit with exit code 0.
+#   xvfb_test.sh path/to/vorn
+# The first screenshot is kept as xvfb_screenshot.png in the current folder
+# (or in $VORN_E2E_ARTIFACTS).
+set -u
+
+vorn=${1:?usage: xvfb_test.sh path/to/vorn}
+rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
+artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
+
+# 1024 x 768 holds 640 x 480 once but not twice: integer scale 1, centred.
+screen_width=1024
+screen_height=768
+picture_left=192
+picture_top=144
+picture_width=640
+picture_height=480
+
+work=$(mktemp -d)
+xvfb_pid=
+vorn_pid=
+display=
+failures=0
+
+cleanup() {
+  if [ -n "$vorn_pid" ]; then kill -KILL "$vorn_pid" 2>/dev/null; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; fi
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 2' INT TERM HUP
+
+pass() { echo "ok: $*"; }
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+die() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+for tool in Xvfb xdotool xwd xwdtopnm pamcut pamsumm ppmhist pnmtopng od timeout; do
+  command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
+done
+[ -x "$vorn" ] || die "no program at $vorn"
+[ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
+
+# --- helpers -----------------------------------------------------------------
+
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
+    3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 100); do
+    if grep -qx '[0-9][0-9]*' "$work/display" 2>/dev/null; then
+      display=":$(cat "$work/display")"
+      return 0
+    fi
+    sleep 0.1
+  done
+  cat "$work/xvfb.log" >&2
+  die "Xvfb did not start within 10 s"
+}
+
+start_vorn() {
+  DISPLAY=$display SDL_VIDEODRIVER=x11 "$vorn" >"$work/$1.out" 2>"$work/$1.err" &
+  vorn_pid=$!
+}
+
+# Prints the window id once the program's window is mapped.
+find_window() {
+  DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^Vorn Game Console$' \
+    2>/dev/null | head -n 1
+}
+
+# Waits up to $1 seconds for the program to end; sets exit_code (124 when it
+# had to be killed).
+wait_for_exit() {
+  local tenths=$(($1 * 10))
+  while [ "$tenths" -gt 0 ] && kill -0 "$vorn_pid" 2>/dev/null; do
+    sleep 0.1
+    tenths=$((tenths - 1))
+  done
+  if kill -0 "$vorn_pid" 2>/dev/null; then
+    kill -KILL "$vorn_pid" 2>/dev/null
+    wait "$vorn_pid" 2>/dev/null
+    exit_code=124
+  else
+    wait "$vorn_pid"
+    exit_code=$?
+  fi
+  vorn_pid=
+}
+
+running() { [ -n "$vorn_pid" ] && kill -0 "$vorn_pid" 2>/dev/null; }
+
+key() { DISPLAY=$display timeout 10 xdotool "$@"; }
+
+screenshot() {
+  DISPLAY=$display timeout 10 xwd -root -silent >"$work/$1.xwd" &&
+    xwdtopnm "$work/$1.xwd" >"$work/$1.ppm" 2>/dev/null
+}
+
+# Largest sample value in a rectangle of a screenshot: 0 means all black.
+region_max() {
+  pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.ppm" | pamsumm -max -brief
+}
+
+picture_region() {
+  pamcut -left $picture_left -top $picture_top -width $picture_width -height $picture_height \
+    "$work/$1.ppm"
+}
+
+# The four star colours, "r g b" each, from ROCK8.BMP's colour table
+# (blue, green, red, reserved per entry, right after the info header).
+star_colours() {
+  local header_size index
+  read -r -a header_bytes < <(od -An -tu1 -j 14 -N 4 "$rock_bmp")
+  header_size=$((header_bytes[0] + 256 * header_bytes[1]))
+  for index in 236 239 242 245; do
+    od -An -tu1 -j $((14 + header_size + 4 * index)) -N 3 "$rock_bmp" |
+      awk '{ print $3, $2, $1 }'
+  done
+}
+
+# Pixels of the picture drawn in any of the star colours.
+star_pixels() {
+  picture_region "$1" | ppmhist -noheader |
+    awk -v colours="$(star_colours | tr '\n' ',')" '
+      BEGIN { n = split(colours, list, ","); for (i = 1; i <= n; i++) if (list[i] != "") wanted[list[i]] = 1 }
+      { if (($1 " " $2 " " $3) in wanted) total += $5 }
+      END { print total + 0 }'
+}
+
+# --- without a display ---------------------------------------------------------
+
+check_no_display() {
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 20 "$vorn" \
+    >"$work/nodisplay.out" 2>"$work/nodisplay.err"
+  local code=$?
+  local lines
+  lines=$(wc -l <"$work/nodisplay.err")
+  if [ "$code" -eq 0 ] || [ "$code" -eq 124 ]; then
+    fail "without a display: exit code $code, expected a quick failure"
+  elif [ "$lines" -ne 1 ] || ! grep -q '^vorn: .*display' "$work/nodisplay.err"; then
+    fail "without a display: expected one line on stderr, got $lines:"
+    cat "$work/nodisplay.err" >&2
+  elif [ -s "$work/nodisplay.out" ]; then
+    fail "without a display: unexpected output on stdout"
+  else
+    pass "without a display: exit code $code, \"$(cat "$work/nodisplay.err")\""
+  fi
+}
+
+# --- the scene and the quit keys -----------------------------------------------
+
+check_picture() {
+  local shot=$1
+  local right_left=$((picture_left + picture_width))
+  local bottom_top=$((picture_top + picture_height))
+  local outside
+  outside=$(($(region_max "$shot" 0 0 $screen_width $picture_top) +
+    $(region_max "$shot" 0 $bottom_top $screen_width $((screen_height - bottom_top))) +
+    $(region_max "$shot" 0 $picture_top $picture_left $picture_height) +
+    $(region_max "$shot" $right_left $picture_top $((screen_width - right_left)) $picture_height)))
+  if [ "$outside" -ne 0 ]; then
+    fail "the letterbox around the 640x480 picture is not black"
+  else
+    pass "black letterbox around the picture at ($picture_left, $picture_top)"
+  fi
+  if [ "$(picture_region "$shot" | pamsumm -max -brief)" -eq 0 ]; then
+    fail "the picture is all black"
+  fi
+}
+
+# Stars are single pixels, 600 of them less those behind rocks; with Down
+# held each is a four-pixel streak.
+check_stars() {
+  local plain=$1 streaked=$2
+  if [ "$plain" -lt 150 ] || [ "$plain" -gt 700 ]; then
+    fail "expected a few hundred star pixels in the picture, found $plain"
+  else
+    pass "$plain star pixels in the star colours of ROCK8.BMP"
+  fi
+  if [ "$streaked" -lt $((plain * 2)) ]; then
+    fail "holding Down should streak the stars: $streaked star pixels, $plain without"
+  else
+    pass "holding Down streaks the stars: $streaked star pixels"
+  fi
+}
+
+check_scene_and_escape() {
+  start_vorn scene
+  local window
+  window=$(find_window)
+  if [ -z "$window" ]; then
+    fail "no window titled \"Vorn Game Console\" within 20 s"
+    cat "$work/scene.err" >&2
+    return
+  fi
+  pass "window \"Vorn Game Console\" is mapped"
+  key windowfocus "$window"
+  sleep 1.5
+  screenshot first || { fail "no screenshot"; return; }
+  pnmtopng "$work/first.ppm" >"$artifacts/xvfb_screenshot.png" 2>/dev/null
+  sleep 0.5
+  screenshot second
+  if cmp -s "$work/first.ppm" "$work/second.ppm"; then
+    fail "the picture does not change between frames"
+  else
+    pass "the picture moves"
+  fi
+  check_picture first
+  key keydown Down
+  sleep 0.7
+  screenshot streaks
+  key keyup Down
+  check_stars "$(star_pixels first)" "$(star_pixels streaks)"
+
+  key keydown Escape
+  sleep 1
+  if running; then
+    pass "the scene keeps running while Escape is held"
+  else
+    fail "the program ended while Escape was still held"
+  fi
+  key keyup Escape
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "Escape released: exit code 0"
+  else
+    fail "after Escape: exit code $exit_code"
+  fi
+  if grep -q '^vorn:' "$work/scene.err"; then
+    fail "the program reported a problem:"
+    cat "$work/scene.err" >&2
+  fi
+}
+
+check_space_quits() {
+  start_vorn space
+  local window
+  window=$(find_window)
+  [ -n "$window" ] || { fail "no window for the Space run"; return; }
+  key windowfocus "$window"
+  sleep 0.5
+  key keydown space
+  sleep 0.3
+  key keyup space
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "Space: exit code 0"
+  else
+    fail "after Space: exit code $exit_code"
+  fi
+}
+
+# --- closed from outside ---------------------------------------------------------
+
+check_terminate_quits() {
+  start_vorn terminate
+  [ -n "$(find_window)" ] || { fail "no window for the terminate run"; return; }
+  sleep 0.5
+  kill -TERM "$vorn_pid"
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "asked to end (SIGTERM): exit code 0"
+  else
+    fail "asked to end (SIGTERM): exit code $exit_code"
+  fi
+}
+
+check_no_display
+start_xvfb
+echo "Xvfb on display $display, ${screen_width}x${screen_height}"
+check_scene_and_escape
+check_space_quits
+check_terminate_quits
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all checks passed"
