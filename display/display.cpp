@@ -13,6 +13,8 @@ namespace {
 // display can never hold the program in PresentFrame.
 const int kFlipTries = 8;
 
+bool flipChainRestored = false;
+
 int Refuse(const char* why) {
   OutputDebugStringA(why);
   return 0;
@@ -33,6 +35,7 @@ void RestoreFlipChain() {
   if (display.paletteObject != nullptr) display.primarySurface->SetPalette(display.paletteObject);
   ClearSurface(display.primarySurface);
   ClearSurface(display.backBuffer);
+  flipChainRestored = true;
 }
 
 }  // namespace
@@ -114,6 +117,12 @@ void PresentFrame() {
     if (result == DD_OK) return;
     if (result == DDERR_SURFACELOST) RestoreFlipChain();
   }
+}
+
+int DisplayWasRestored() {
+  bool restored = flipChainRestored;
+  flipChainRestored = false;
+  return restored;
 }
 
 void ReleaseDisplay() {

@@ -38,6 +38,10 @@ void ClearSurface(IDirectDrawSurface* surface);
 // ever, when the flip keeps failing.
 void PresentFrame();
 
+// Called by the scene after PresentFrame: 1 once after the flip chain was
+// restored (the display had been lost), else 0.
+int DisplayWasRestored();
+
 // Shutdown: releases the back buffer, the primary surface and the display
 // object, each if present.
 void ReleaseDisplay();

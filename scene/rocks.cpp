@@ -10,6 +10,13 @@ Sprite rocks[ROCK_COUNT];
 
 namespace {
 
+// The picture cell each rock was given, to fill it again after a restore.
+int rockCells[ROCK_COUNT];
+
+}  // namespace
+
+namespace {
+
 void BounceHorizontally(Sprite& rock) {
   if (rock.x >= SCREEN_WIDTH - rock.width) {
     rock.xVelocity = -rock.xVelocity;
@@ -35,9 +42,11 @@ void BounceVertically(Sprite& rock) {
 }  // namespace
 
 void SeedRocks(const BmpImage* image) {
-  for (Sprite& rock : rocks) {
+  for (int i = 0; i < ROCK_COUNT; ++i) {
+    Sprite& rock = rocks[i];
     SpriteCreate(&rock, ROCK_SIZE, ROCK_SIZE, 0, DDSCAPS_SYSTEMMEMORY);
-    SpriteLoadCell(&rock, image, std::rand() & 3, 0, 0);
+    rockCells[i] = std::rand() & 3;
+    SpriteLoadCell(&rock, image, rockCells[i], 0, 0);
     rock.x = std::rand() % SCREEN_WIDTH;
     rock.y = std::rand() % SCREEN_HEIGHT;
     rock.xVelocity = (std::rand() & 15) - 8;
@@ -69,4 +78,24 @@ void BounceRocks() {
 
 void DrawRocks() {
   for (Sprite& rock : rocks) SpriteBlit(&rock, display.backBuffer);
+}
+
+int RestoreLostRocks() {
+  int needPicture = 0;
+  for (Sprite& rock : rocks) {
+    if (rock.surface == nullptr || rock.surface->IsLost() != DDERR_SURFACELOST) continue;
+    rock.surface->Restore();
+    rock.state &= ~SPRITE_FILLED;
+    ++needPicture;
+  }
+  return needPicture;
+}
+
+void RefillRocks(const BmpImage* image) {
+  for (int i = 0; i < ROCK_COUNT; ++i) {
+    Sprite& rock = rocks[i];
+    if (rock.surface != nullptr && (rock.state & SPRITE_FILLED) == 0) {
+      SpriteLoadCell(&rock, image, rockCells[i], 0, 0);
+    }
+  }
 }

@@ -21,3 +21,11 @@ void BounceRocks();
 
 // Every frame, after the stars: blit the rocks in table order.
 void DrawRocks();
+
+// After the display came back from being lost: restores the rock surfaces
+// that lost their pixels and returns how many need their picture again
+// (they are not drawn until RefillRocks has filled them).
+int RestoreLostRocks();
+
+// Fills every rock that has a surface but no picture from its own cell.
+void RefillRocks(const BmpImage* image);

@@ -50,6 +50,16 @@ int ReadRockImage() {
   return 1;
 }
 
+// After the display was lost and restored, rocks whose surfaces lost their
+// pixels get their pictures again; the image is read afresh because its
+// pixels were freed at start-up.
+void RecoverLostRocks() {
+  if (!DisplayWasRestored() || RestoreLostRocks() == 0) return;
+  if (!ReadRockImage()) return;
+  RefillRocks(&startupImage);
+  BmpDiscard(&startupImage);
+}
+
 }  // namespace
 
 int SceneInit() {
@@ -75,6 +85,7 @@ int SceneFrame() {
   BounceRocks();
   DrawRocks();
   PresentFrame();
+  RecoverLostRocks();
   Sleep(kFramePauseMs);
   return 1;
 }

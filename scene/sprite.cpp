@@ -6,9 +6,6 @@
 
 namespace {
 
-const std::int32_t kCreated = 1;
-const std::int32_t kFilled = 2;
-
 // The source rectangle must lie inside an image of 8-bit pixels.
 bool CellInsideImage(const BmpImage* image, int px, int py, int width, int height) {
   const BITMAPINFOHEADER& info = image->infoHeader;
@@ -26,7 +23,7 @@ int SpriteCreate(Sprite* sprite, int width, int height, int attr, DWORD memoryCa
   sprite->attr = attr;
   sprite->width = width;
   sprite->height = height;
-  sprite->state = kCreated;
+  sprite->state = SPRITE_CREATED;
   sprite->surface = nullptr;
   sprite->x = sprite->y = sprite->xVelocity = sprite->yVelocity = 0;
 
@@ -79,7 +76,7 @@ int SpriteLoadCell(Sprite* sprite, const BmpImage* image, int cellX, int cellY, 
     source += imageWidth;
   }
   sprite->surface->Unlock(desc.lpSurface);
-  sprite->state |= kFilled;
+  sprite->state |= SPRITE_FILLED;
   return 1;
 }
 
@@ -87,7 +84,7 @@ int SpriteLoadCell(Sprite* sprite, const BmpImage* image, int cellX, int cellY, 
 // Right and bottom are exclusive, so the last column and row never show.
 // A sprite with no picture in it is not drawn (returns 0).
 int SpriteBlit(Sprite* sprite, IDirectDrawSurface* destination) {
-  if (sprite->surface == nullptr || (sprite->state & kFilled) == 0) return 0;
+  if (sprite->surface == nullptr || (sprite->state & SPRITE_FILLED) == 0) return 0;
   RECT destRect = {sprite->x, sprite->y, sprite->x + sprite->width - 1,
                    sprite->y + sprite->height - 1};
   RECT sourceRect = {0, 0, sprite->width - 1, sprite->height - 1};

@@ -7,6 +7,9 @@
 #include "bmp.h"
 #include "platform.h"
 
+// Sprite state flags.
+enum { SPRITE_CREATED = 1, SPRITE_FILLED = 2 };
+
 struct Sprite {
   std::int32_t state;  // 1 once created; | 2 once filled
   std::int32_t attr;
