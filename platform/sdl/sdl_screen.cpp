@@ -96,9 +96,15 @@ bool HostOpenWindow(const char* title, int width, int height) {
     return false;
   }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-  screen.window = SDL_CreateWindow(title != nullptr ? title : "", SDL_WINDOWPOS_UNDEFINED,
-                                   SDL_WINDOWPOS_UNDEFINED, width, height,
-                                   SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // Without a window manager nobody applies the fullscreen state, so the
+  // window covers the screen from the start; the picture keeps its size
+  // through the logical size below.
+  SDL_Rect bounds = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
+  if (SDL_GetDisplayBounds(0, &bounds) != 0) {
+    bounds = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
+  }
+  screen.window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w,
+                                   bounds.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (screen.window == nullptr) {
     SdlScreenReport("the window could not be opened");
     return false;
