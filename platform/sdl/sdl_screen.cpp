@@ -103,8 +103,10 @@ bool HostOpenWindow(const char* title, int width, int height) {
   if (SDL_GetDisplayBounds(0, &bounds) != 0) {
     bounds = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
   }
+  // Hidden until the renderer exists: making an accelerated renderer may
+  // replace the window, and only the final one should ever be seen.
   screen.window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w,
-                                   bounds.h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+                                   bounds.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
   if (screen.window == nullptr) {
     SdlScreenReport("the window could not be opened");
     return false;
@@ -117,6 +119,7 @@ bool HostOpenWindow(const char* title, int width, int height) {
     screen.window = nullptr;
     return false;
   }
+  SDL_ShowWindow(screen.window);
   SDL_RenderSetLogicalSize(screen.renderer, width, height);
   SdlScreenUpdateScale();
   SdlScreenShowBlack();

@@ -2,12 +2,15 @@
 # The demo itself, end to end, on a virtual X screen through SDL's X11
 # driver: it must refuse to start without a display, show the scene inside
 # the letterboxed picture, answer held keys, and quit with exit code 0.
-#   xvfb_test.sh path/to/vorn
+#   xvfb_test.sh path/to/vorn [path/to/wm_close]
+# wm_close (built beside the tests) asks the window to close as a window
+# manager does; without it that check is left out.
 # The first screenshot is kept as xvfb_screenshot.png in the current folder
 # (or in $VORN_E2E_ARTIFACTS).
 set -u
 
-vorn=${1:?usage: xvfb_test.sh path/to/vorn}
+vorn=${1:?usage: xvfb_test.sh path/to/vorn [path/to/wm_close]}
+wm_close=${2:-}
 rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
 
@@ -44,7 +47,7 @@ die() {
   exit 1
 }
 
-for tool in Xvfb xdotool xwd xwdtopnm pamcut pamsumm ppmhist pnmtopng od timeout; do
+for tool in Xvfb xdotool xwd xwdtopnm pamdepth pamcut pamsumm ppmhist pnmtopng od timeout; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
 done
 [ -x "$vorn" ] || die "no program at $vorn"
@@ -79,15 +82,23 @@ find_window() {
     2>/dev/null | head -n 1
 }
 
+# An ended child stays a zombie until waited for, so kill -0 cannot tell.
+running() {
+  [ -n "$vorn_pid" ] || return 1
+  local state
+  state=$(sed 's/.*) //' "/proc/$vorn_pid/stat" 2>/dev/null) || return 1
+  [ "${state%% *}" != Z ]
+}
+
 # Waits up to $1 seconds for the program to end; sets exit_code (124 when it
 # had to be killed).
 wait_for_exit() {
   local tenths=$(($1 * 10))
-  while [ "$tenths" -gt 0 ] && kill -0 "$vorn_pid" 2>/dev/null; do
+  while [ "$tenths" -gt 0 ] && running; do
     sleep 0.1
     tenths=$((tenths - 1))
   done
-  if kill -0 "$vorn_pid" 2>/dev/null; then
+  if running; then
     kill -KILL "$vorn_pid" 2>/dev/null
     wait "$vorn_pid" 2>/dev/null
     exit_code=124
@@ -98,13 +109,11 @@ wait_for_exit() {
   vorn_pid=
 }
 
-running() { [ -n "$vorn_pid" ] && kill -0 "$vorn_pid" 2>/dev/null; }
-
 key() { DISPLAY=$display timeout 10 xdotool "$@"; }
 
 screenshot() {
   DISPLAY=$display timeout 10 xwd -root -silent >"$work/$1.xwd" &&
-    xwdtopnm "$work/$1.xwd" >"$work/$1.ppm" 2>/dev/null
+    xwdtopnm "$work/$1.xwd" 2>/dev/null | pamdepth 255 >"$work/$1.ppm"
 }
 
 # Largest sample value in a rectangle of a screenshot: 0 means all black.
@@ -276,12 +285,28 @@ check_terminate_quits() {
   fi
 }
 
+check_window_close() {
+  start_vorn close
+  local window
+  window=$(find_window)
+  [ -n "$window" ] || { fail "no window for the close run"; return; }
+  sleep 0.5
+  DISPLAY=$display timeout 10 "$wm_close" "$window" || { fail "could not send the close request"; return; }
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "closed by the window manager: exit code 0"
+  else
+    fail "closed by the window manager: exit code $exit_code"
+  fi
+}
+
 check_no_display
 start_xvfb
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 check_scene_and_escape
 check_space_quits
 check_terminate_quits
+if [ -n "$wm_close" ]; then check_window_close; fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

@@ -1,0 +1,36 @@
+// Asks a window to close the way a window manager does when the user clicks
+// its close button: a WM_DELETE_WINDOW message of the WM_PROTOCOLS kind.
+//   wm_close <window id>     (on $DISPLAY; decimal or 0x hex, as xdotool prints)
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: wm_close <window id>\n");
+    return 2;
+  }
+  char* end = nullptr;
+  unsigned long window = std::strtoul(argv[1], &end, 0);
+  if (end == argv[1] || *end != '\0' || window == 0) {
+    std::fprintf(stderr, "wm_close: not a window id: %s\n", argv[1]);
+    return 2;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "wm_close: cannot open the display\n");
+    return 1;
+  }
+  XEvent event = {};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return sent != 0 ? 0 : 1;
+}
