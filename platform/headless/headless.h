@@ -40,6 +40,12 @@ struct HeadlessConfig {
   std::function<void(int pass)> onPass;
   // After every present, with the frame as presented.
   std::function<void(const HeadlessFrame&)> onPresent;
+  // Platform calls allowed between two PeekMessageA calls before the run is
+  // taken to hang (0: unlimited). A frame makes a few thousand.
+  std::int64_t watchdogCallsPerPass = 200000;
+  // Run instead of WinMain when set: lets tests drive the platform with a
+  // small program of their own under the same resets, watchdog and result.
+  std::function<int()> entry;
 };
 
 struct HeadlessResult {
@@ -70,3 +76,13 @@ bool HeadlessPostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam);
 // For onPass: the exclusive display is taken away until HeadlessRegainDisplay.
 void HeadlessLoseDisplay();
 void HeadlessRegainDisplay();
+
+// For onPass: the user asks to close the window, as with the window
+// manager's close button; the window layer posts WM_CLOSE to it.
+void HeadlessRequestClose();
+
+// For tests that call the platform directly, without a program: the same
+// fresh platform and configuration as HeadlessRun (no watchdog, no pass
+// limit), and the result with everything reset again afterwards.
+void HeadlessBegin(const HeadlessConfig& config);
+HeadlessResult HeadlessEnd();

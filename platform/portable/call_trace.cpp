@@ -75,6 +75,12 @@ bool PlatformCall(const char* name, const char* variant, const char* argsFormat,
   return faultCount > 0 && FaultFires(name, variant);
 }
 
+bool TraceLogging() { return logging; }
+
+bool TraceFaultFires(const char* name, const char* variant) {
+  return faultCount > 0 && FaultFires(name, variant);
+}
+
 void TraceArmFault(const char* name, FaultMode mode, int skip) {
   if (faultCount == MAX_FAULTS) return;
   ArmedFault& fault = faults[faultCount++];

@@ -21,6 +21,14 @@ bool PlatformCall(const char* name, const char* variant, const char* argsFormat,
 #endif
     ;
 
+// Whether calls are being logged: callers whose arguments are costly to
+// describe (rectangles, records) build the text only when this is true.
+bool TraceLogging();
+
+// Consults the armed faults only: no log line, no watchdog count. For calls
+// too frequent to log, such as the memory allocator.
+bool TraceFaultFires(const char* name, const char* variant);
+
 // Arming and logging, for the headless host and tests.
 // skip: calls that match and pass before the fault starts to fire.
 void TraceArmFault(const char* name, FaultMode mode, int skip = 0);
