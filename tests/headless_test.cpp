@@ -1,0 +1,172 @@
+// The headless host: fault arming, the watchdog and pass limit, fresh state
+// for every run, the malloc hook, and whole runs of the real program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "headless.h"
+#include "platform.h"
+#include "portable/soft_ddraw.h"
+#include "portable/window_layer.h"
+
+namespace {
+
+// The folder of this test program, where the build put ROCK8.BMP.
+std::string ProgramDirectory() {
+  char path[4096] = {};
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  std::string directory(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+  std::size_t slash = directory.rfind('/');
+  return slash == std::string::npos ? std::string() : directory.substr(0, slash);
+}
+
+// A run of the real program that holds Escape for two passes from pass 4.
+HeadlessConfig QuitEarly() {
+  HeadlessConfig config;
+  config.programDirectory = ProgramDirectory();
+  config.onPass = [](int pass) {
+    if (pass == 4) HeadlessHoldKey(VK_ESCAPE, true);
+    if (pass == 6) HeadlessHoldKey(VK_ESCAPE, false);
+  };
+  return config;
+}
+
+TEST(Headless, FaultsFireOnceAlwaysOrAfterSkippingAndOnlyForTheirVariant) {
+  HeadlessConfig config;
+  config.faults = {{"GetStockObject", FaultMode::Once, 2},
+                   {"PostQuitMessage", FaultMode::Always, 0},
+                   {"CreateSurface:PRIMARY", FaultMode::Always, 0}};
+  HeadlessBegin(config);
+  EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
+  EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
+  EXPECT_EQ(GetStockObject(BLACK_BRUSH), nullptr);
+  EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
+  PostQuitMessage(0);
+  PostQuitMessage(0);
+  MSG message = {};
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  IDirectDraw* dd = nullptr;
+  ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+  ASSERT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+  DDSURFACEDESC desc = {};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  IDirectDrawSurface* surface = nullptr;
+  EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DDERR_GENERIC);
+  desc.dwWidth = desc.dwHeight = 8;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DD_OK);
+  HeadlessResult result = HeadlessEnd();
+  EXPECT_EQ(result.liveObjectsAfter, 2);
+  EXPECT_TRUE(result.calls.empty());  // logging was not asked for
+  EXPECT_EQ(SoftDirectDrawLiveObjects(), 0);
+}
+
+TEST(Headless, MallocFaultsReachTheProgramButAreNeverLogged) {
+  HeadlessConfig config;
+  config.logCalls = true;
+  config.faults = {{"malloc", FaultMode::Once, 1}};
+  config.entry = [] {
+    // Through a pointer the compiler cannot see through, so no call is elided.
+    void* (*volatile allocate)(std::size_t) = std::malloc;
+    int failed = 0;
+    for (int i = 0; i < 3; ++i) {
+      void* block = allocate(64);
+      failed += block == nullptr;
+      std::free(block);
+    }
+    return failed;
+  };
+  HeadlessResult result = HeadlessRun(config);
+#if defined(__linux__)
+  EXPECT_EQ(result.exitCode, 1);
+#endif
+  EXPECT_TRUE(result.calls.empty());
+}
+
+TEST(Headless, AProgramThatStopsPeekingIsReportedHungAndEveryRunStartsFresh) {
+  HeadlessConfig config;
+  config.watchdogCallsPerPass = 1000;
+  config.entry = [] {
+    IDirectDraw* dd = nullptr;
+    DirectDrawCreate(nullptr, &dd, nullptr);
+    PostMessageA(nullptr, WM_USER, 0, 0);
+    HeadlessHoldKey(VK_LEFT, true);
+    for (;;) GetAsyncKeyState(VK_LEFT);
+    return 0;
+  };
+  HeadlessResult result = HeadlessRun(config);
+  EXPECT_TRUE(result.hung);
+  EXPECT_EQ(result.liveObjectsAfter, 1);
+
+  config.maxPasses = 50;
+  config.entry = [] {
+    int exitCode = 100 + SoftDirectDrawLiveObjects() + WindowLayerPendingMessages() +
+                   (GetAsyncKeyState(VK_LEFT) != 0);
+    MSG message;
+    for (;;) PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+    return exitCode;
+  };
+  result = HeadlessRun(config);
+  EXPECT_TRUE(result.hung);
+  EXPECT_EQ(result.passes, 51);
+  EXPECT_EQ(result.exitCode, -1);
+
+  config.entry = [] {
+    return 100 + SoftDirectDrawLiveObjects() + WindowLayerPendingMessages() +
+           (GetAsyncKeyState(VK_LEFT) != 0);
+  };
+  result = HeadlessRun(config);
+  EXPECT_FALSE(result.hung);
+  EXPECT_EQ(result.exitCode, 100);
+}
+
+TEST(Headless, TheProgramRunsQuitsOnEscapeAndLeavesNothingBehind) {
+  int presented = 0;
+  HeadlessConfig config = QuitEarly();
+  config.logCalls = true;
+  config.onPresent = [&presented](const HeadlessFrame& frame) {
+    ++presented;
+    EXPECT_EQ(frame.width * frame.height, static_cast<int>(frame.pixels.size()));
+  };
+  HeadlessResult result = HeadlessRun(config);
+  ASSERT_FALSE(result.hung);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.windowOpened);
+  EXPECT_EQ(result.liveObjectsAfter, 0);
+  EXPECT_EQ(result.misuses, 0);
+  EXPECT_GT(result.presents, 3);
+  EXPECT_EQ(presented, result.presents);
+  EXPECT_EQ(static_cast<int>(result.frames.size()), result.presents);
+  EXPECT_EQ(result.sleptMs, 30 * result.presents);
+  EXPECT_FALSE(result.calls.empty());
+  const HeadlessFrame& last = result.frames.back();
+  EXPECT_EQ(last.width, 640);
+  EXPECT_EQ(last.height, 480);
+  EXPECT_EQ(last.palette[0].peRed | last.palette[0].peGreen | last.palette[0].peBlue, 0);
+}
+
+TEST(Headless, FramesAreTheSameWhateverThePitchAndWhetherKept) {
+  HeadlessResult plain = HeadlessRun(QuitEarly());
+  HeadlessConfig padded = QuitEarly();
+  padded.pitchPadding = 37;
+  HeadlessResult wide = HeadlessRun(padded);
+  ASSERT_EQ(plain.frames.size(), wide.frames.size());
+  ASSERT_FALSE(plain.frames.empty());
+  for (std::size_t i = 0; i < plain.frames.size(); ++i)
+    ASSERT_EQ(plain.frames[i].pixels, wide.frames[i].pixels) << "frame " << i;
+
+  HeadlessConfig unkept = QuitEarly();
+  unkept.keepFrames = false;
+  std::vector<std::uint8_t> last;
+  unkept.onPresent = [&last](const HeadlessFrame& frame) { last = frame.pixels; };
+  HeadlessResult result = HeadlessRun(unkept);
+  EXPECT_TRUE(result.frames.empty());
+  EXPECT_EQ(result.presents, plain.presents);
+  EXPECT_EQ(last, plain.frames.back().pixels);
+}
+
+}  // namespace
