@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "bmp.h"
+#include "headless.h"
 #include "portable/call_trace.h"
 
 namespace {
@@ -265,12 +267,37 @@ TEST_F(BmpReadTest, RowsMustNotNeedPaddingAtAnyDepth) {
   ExpectRefused(BmpFile(65536, 65536, 16, {}, Bytes(16, 0)), "too large");
 }
 
-TEST_F(BmpReadTest, MissingFileLeavesTheRecordUntouched) {
-  BmpImage before;
-  std::memcpy(&before, &image, sizeof image);
-  EXPECT_EQ(BmpRead(&image, (directory + "/absent.bmp").c_str()), 0);
-  EXPECT_EQ(std::memcmp(&before, &image, sizeof image), 0);
-  EXPECT_STREQ(BmpFailureReason(), "cannot be opened");
+// The reader's allocations, in order: the pixel block (for a 24-bit file
+// the triples, then the 5-5-5 words), then the scratch for reordering rows.
+TEST_F(BmpReadTest, AllocationFailuresAreRefusedOrLeaveRowsAsStored) {
+  std::string eightBit = Write(BmpFile(4, 2, 8, ColourTable(256), NumberedRows(4, 2)), "8.bmp");
+  std::string twentyFour = Write(BmpFile(4, 1, 24, {}, NumberedRows(12, 1)), "24.bmp");
+  struct Case {
+    const std::string* path;
+    int allocationsBefore;
+  };
+  for (const Case& c : {Case{&eightBit, 0}, Case{&twentyFour, 0}, Case{&twentyFour, 1}}) {
+    TraceArmFault("malloc", FaultMode::Once, c.allocationsBefore);
+    int result = BmpRead(&image, c.path->c_str());
+    TraceDisarmFaults();
+    EXPECT_EQ(result, 0) << *c.path << " " << c.allocationsBefore;
+    EXPECT_EQ(image.pixels, nullptr);
+    EXPECT_STREQ(BmpFailureReason(), "out of memory");
+  }
+
+  // Without scratch memory the picture is still whole, bottom row first.
+  TraceArmFault("malloc", FaultMode::Once, 1);
+  int result = BmpRead(&image, eightBit.c_str());
+  TraceDisarmFaults();
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(Bytes(image.pixels, image.pixels + 8), NumberedRows(4, 2));
+
+  std::uint8_t rows[] = {1, 2, 3, 4};
+  TraceArmFault("malloc", FaultMode::Once);
+  EXPECT_EQ(BmpFlipRows(rows, 2, 2), 0);
+  TraceDisarmFaults();
+  const std::uint8_t unchanged[] = {1, 2, 3, 4};
+  EXPECT_EQ(std::memcmp(rows, unchanged, sizeof rows), 0);
 }
 
 // A short read anywhere is refused rather than passing on bytes nobody wrote.
@@ -296,10 +323,16 @@ TEST_F(BmpReadTest, FailedReadsAreRefusedAndFreeWhatWasTaken) {
       TraceDisarmFaults();
     }
   }
-  std::memset(image.palette, 0xAB, sizeof image.palette);
+  // A file that cannot be opened leaves the whole record as it was.
+  BmpImage before;
+  std::memcpy(&before, &image, sizeof image);
+  EXPECT_EQ(BmpRead(&image, (directory + "/absent.bmp").c_str()), 0);
+  EXPECT_EQ(std::memcmp(&before, &image, sizeof image), 0);
+  EXPECT_STREQ(BmpFailureReason(), "cannot be opened");
   TraceArmFault("OpenFile", FaultMode::Once);
-  ExpectRefused(eightBit, "cannot be opened");
+  ExpectRefused(eightBit, "cannot be opened", false);
   TraceDisarmFaults();
+  std::memset(image.palette, 0xAB, sizeof image.palette);
   TraceArmFault("_llseek", FaultMode::Always);
   ExpectRefused(eightBit, "cannot be read");
   TraceDisarmFaults();
@@ -382,6 +415,117 @@ TEST(BmpCorpus, EveryFileIsRefusedCleanlyOrReadWhole) {
   // picture must still be read correctly.
   EXPECT_TRUE(narrowEightBitRead);
   EXPECT_GE(accepted, 1);
+}
+
+// The portable file calls the reader goes through.
+class PortableFilesTest : public BmpReadTest {};
+
+TEST_F(PortableFilesTest, OpenReadSeekAndCloseKeepToTheirContracts) {
+  Bytes hundred;
+  for (int i = 0; i < 100; ++i) hundred.push_back(std::uint8_t(i));
+  std::string path = Write(hundred);
+  OFSTRUCT info;
+  const UINT writeStyle = 1;
+  EXPECT_EQ(OpenFile(path.c_str(), &info, writeStyle), HFILE_ERROR);
+  EXPECT_EQ(OpenFile((directory + "/absent").c_str(), &info, OF_READ), HFILE_ERROR);
+  EXPECT_EQ(info.nErrCode, 2);  // file not found
+  EXPECT_EQ(OpenFile(directory.c_str(), &info, OF_READ), HFILE_ERROR);
+  HFILE file = OpenFile(path.c_str(), &info, OF_READ);
+  ASSERT_NE(file, HFILE_ERROR);
+  EXPECT_EQ(info.cBytes, sizeof info);
+  EXPECT_EQ(info.nErrCode, 0);
+  EXPECT_STREQ(info.szPathName, path.c_str());
+
+  std::uint8_t buffer[32] = {};
+  EXPECT_EQ(_llseek(file, -10, FILE_END), 90);
+  EXPECT_EQ(_lread(file, buffer, 20), 10u);
+  EXPECT_EQ(buffer[0], 90);
+  EXPECT_EQ(buffer[9], 99);
+  EXPECT_EQ(_lread(file, buffer, 20), 0u);
+  EXPECT_EQ(_llseek(file, -200, FILE_END), HFILE_ERROR);
+  EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 100);  // a refused seek does not move
+  EXPECT_EQ(_llseek(file, 5, FILE_BEGIN), 5);
+  EXPECT_EQ(_llseek(file, 3, FILE_CURRENT), 8);
+  EXPECT_EQ(_llseek(file, -9, FILE_CURRENT), HFILE_ERROR);
+  EXPECT_EQ(_llseek(file, 0, 7), HFILE_ERROR);
+  EXPECT_EQ(_lread(file, buffer, 1), 1u);
+  EXPECT_EQ(buffer[0], 8);
+
+  EXPECT_EQ(_lclose(file), 0);
+  EXPECT_EQ(_lclose(file), HFILE_ERROR);
+  EXPECT_EQ(_lread(file, buffer, 1), UINT(HFILE_ERROR));
+  EXPECT_EQ(_llseek(file, 0, FILE_BEGIN), HFILE_ERROR);
+}
+
+// A bare name is looked for beside the program, then in the current
+// directory; a name with a folder in it is taken as it stands.
+TEST_F(PortableFilesTest, BareNamesAreFoundBesideTheProgramFirst) {
+  std::string program = directory + "/program", current = directory + "/current";
+  ASSERT_EQ(mkdir(program.c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(current.c_str(), 0700), 0);
+  auto place = [&](const std::string& folder, const char* name, std::uint8_t mark) {
+    std::string path = folder + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fputc(mark, file);
+    std::fclose(file);
+    written.push_back(path);
+  };
+  place(program, "BOTH.BMP", 'p');
+  place(current, "BOTH.BMP", 'c');
+  place(current, "HERE.BMP", 'h');
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(current.c_str()), 0);
+  HeadlessConfig config;
+  config.programDirectory = program;
+  HeadlessBegin(config);
+
+  auto firstByte = [](const char* name, std::string* opened) {
+    OFSTRUCT info;
+    HFILE file = OpenFile(name, &info, OF_READ);
+    if (file == HFILE_ERROR) return -1;
+    std::uint8_t byte = 0;
+    _lread(file, &byte, 1);
+    _lclose(file);
+    *opened = info.szPathName;
+    return int(byte);
+  };
+  std::string opened;
+  EXPECT_EQ(firstByte("BOTH.BMP", &opened), 'p');
+  EXPECT_EQ(opened, program + "/BOTH.BMP");
+  EXPECT_EQ(firstByte("HERE.BMP", &opened), 'h');
+  EXPECT_EQ(firstByte("./BOTH.BMP", &opened), 'c');
+  EXPECT_EQ(firstByte("NONE.BMP", &opened), -1);
+
+  HeadlessEnd();
+  EXPECT_EQ(chdir(previous), 0);
+  for (const std::string& path : written) unlink(path.c_str());
+  written.clear();
+  rmdir(program.c_str());
+  rmdir(current.c_str());
+}
+
+TEST_F(PortableFilesTest, LongPathsAreCutToTheRecordSafely) {
+  std::string path = directory;
+  std::vector<std::string> folders;
+  while (path.size() < 200) {
+    path += "/a_rather_long_folder_name";
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+    folders.push_back(path);
+  }
+  std::string file = path + "/f.bmp";
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  std::fclose(out);
+  OFSTRUCT info;
+  std::memset(&info, 0x5A, sizeof info);
+  HFILE handle = OpenFile(file.c_str(), &info, OF_READ);
+  ASSERT_NE(handle, HFILE_ERROR);
+  EXPECT_EQ(std::strlen(info.szPathName), sizeof info.szPathName - 1);
+  EXPECT_EQ(file.compare(0, sizeof info.szPathName - 1, info.szPathName), 0);
+  _lclose(handle);
+  unlink(file.c_str());
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) rmdir(folder->c_str());
 }
 
 TEST(BmpFlipRows, ReversesRowsInPlace) {

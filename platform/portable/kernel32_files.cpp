@@ -46,7 +46,11 @@ void FillOpenInfo(LPOFSTRUCT openInfo, const char* path, WORD errorCode) {
   openInfo->cBytes = sizeof *openInfo;
   openInfo->fFixedDisk = 1;
   openInfo->nErrCode = errorCode;
-  std::snprintf(openInfo->szPathName, sizeof openInfo->szPathName, "%s", path);
+  // Longer paths are cut: the record's field is all a caller can see.
+  std::size_t length = std::strlen(path);
+  if (length > sizeof openInfo->szPathName - 1) length = sizeof openInfo->szPathName - 1;
+  std::memcpy(openInfo->szPathName, path, length);
+  openInfo->szPathName[length] = '\0';
 }
 
 // A regular file opened for reading, or -1 with errno telling why not.
