@@ -154,6 +154,42 @@ TEST_F(SoftDirectDraw, KeyedBlitSkipsExactlyTheKeyedSourcePixels) {
     ASSERT_EQ(bytes[(1 + i / 37) * 640 + 1 + i % 37], pattern[i] == 2 ? 200 : pattern[i]) << i;
 }
 
+// Blitting a surface onto itself must read every source pixel before it is
+// overwritten, whichever way the rectangles overlap.
+TEST_F(SoftDirectDraw, OverlappingBlitsWithinOneSurfaceCopyTheOriginalPixels) {
+  IDirectDrawSurface* surface = Offscreen(40, 6);
+  std::vector<std::uint8_t> original(40 * 6);
+  for (int i = 0; i < 40 * 6; ++i) {
+    original[i] = static_cast<std::uint8_t>(i % 5 == 0 ? 0 : 1 + i % 31);
+    Poke(surface, i % 40, i / 40, original[i]);
+  }
+  DDCOLORKEY key = {0, 0};
+  ASSERT_EQ(surface->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+  struct Case {
+    RECT dest;
+    RECT source;
+    DWORD flags;
+  } cases[] = {{{3, 1, 40, 6}, {0, 0, 37, 5}, DDBLT_KEYSRC},
+               {{0, 0, 37, 5}, {3, 1, 40, 6}, DDBLT_KEYSRC},
+               {{3, 1, 40, 6}, {0, 1, 37, 6}, DDBLT_KEYSRC},
+               {{0, 1, 37, 6}, {3, 1, 40, 6}, DDBLT_KEYSRC},
+               {{3, 1, 40, 6}, {0, 0, 37, 5}, 0},
+               {{0, 1, 37, 6}, {3, 1, 40, 6}, 0}};
+  for (Case& test : cases) {
+    std::vector<std::uint8_t> expected = original;
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 37; ++x) {
+        std::uint8_t pixel = original[(test.source.top + y) * 40 + test.source.left + x];
+        if (pixel != 0 || test.flags == 0)
+          expected[(test.dest.top + y) * 40 + test.dest.left + x] = pixel;
+      }
+    for (int i = 0; i < 40 * 6; ++i) Poke(surface, i % 40, i / 40, original[i]);
+    ASSERT_EQ(surface->Blt(&test.dest, surface, &test.source, test.flags, nullptr), DD_OK);
+    EXPECT_EQ(Bytes(surface), expected) << "dest left " << test.dest.left << " flags "
+                                        << test.flags;
+  }
+}
+
 TEST_F(SoftDirectDraw, WidePitchKeepsRowsApartAndItsPaddingUntouched) {
   HeadlessEnd();
   HeadlessConfig config;

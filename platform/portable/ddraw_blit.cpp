@@ -25,22 +25,41 @@ void FillRect(SoftSurface* surface, const RECT& rect, std::uint8_t value) {
   for (int y = 0; y < rows; ++y, row += surface->pitch) std::memset(row, value, width);
 }
 
+// One 16-pixel step of a keyed row: source pixels inside [low, low + span]
+// keep the destination's pixel.
+template <bool Single>
+inline Pixels16 KeyedSelect(const std::uint8_t* dest, const std::uint8_t* source, Pixels16 lows,
+                            Pixels16 spans) {
+  Pixels16 in;
+  Pixels16 out;
+  std::memcpy(&in, source, 16);
+  std::memcpy(&out, dest, 16);
+  Pixels16 keyed = Single ? Pixels16(in == lows) : Pixels16(Pixels16(in - lows) <= spans);
+  return (out & keyed) | (in & ~keyed);
+}
+
 // Copies the pixels outside [low, low + span]; pixels inside leave the
 // destination as it was. Single is the common one-value key (span 0).
+// A row's last pixels are one more step overlapping the one before, worked
+// out from the row as it was before any store (so no load waits on a
+// store): walking forwards never reads a pixel after overwriting it, so
+// both steps select the same values.
 template <bool Single>
 void KeyedRow(std::uint8_t* dest, const std::uint8_t* source, int width, std::uint8_t low,
               std::uint8_t span) {
   Pixels16 lows = low - Pixels16{};
   Pixels16 spans = span - Pixels16{};
+  bool overlapTail = width > 16 && width % 16 != 0;
+  Pixels16 tail = {};
+  if (overlapTail) tail = KeyedSelect<Single>(dest + width - 16, source + width - 16, lows, spans);
   int x = 0;
   for (; x + 16 <= width; x += 16) {
-    Pixels16 in;
-    Pixels16 out;
-    std::memcpy(&in, source + x, 16);
-    std::memcpy(&out, dest + x, 16);
-    Pixels16 keyed = Single ? Pixels16(in == lows) : Pixels16(Pixels16(in - lows) <= spans);
-    out = (out & keyed) | (in & ~keyed);
+    Pixels16 out = KeyedSelect<Single>(dest + x, source + x, lows, spans);
     std::memcpy(dest + x, &out, 16);
+  }
+  if (overlapTail) {
+    std::memcpy(dest + width - 16, &tail, 16);
+    return;
   }
   for (; x < width; ++x) {
     std::uint8_t pixel = source[x];
