@@ -149,6 +149,37 @@ TEST(Headless, TheProgramRunsQuitsOnEscapeAndLeavesNothingBehind) {
   EXPECT_EQ(last.palette[0].peRed | last.palette[0].peGreen | last.palette[0].peBlue, 0);
 }
 
+TEST(Headless, ClosingTheWindowEndsTheProgramLikeAQuit) {
+  HeadlessConfig config;
+  config.programDirectory = ProgramDirectory();
+  config.keepFrames = false;
+  config.onPass = [](int pass) {
+    if (pass == 3) HeadlessRequestClose();
+  };
+  HeadlessResult result = HeadlessRun(config);
+  ASSERT_FALSE(result.hung);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_LE(result.passes, 5);
+  EXPECT_EQ(result.liveObjectsAfter, 0);
+}
+
+TEST(Headless, FailingAllocationsReachTheSystemsOwnCode) {
+  HeadlessConfig config = QuitEarly();
+  config.faults = {{"malloc", FaultMode::Always, 0}};
+  HeadlessResult result = HeadlessRun(config);
+  ASSERT_FALSE(result.hung);
+#if defined(__linux__)
+  EXPECT_NE(result.exitCode, 0);  // the rock picture could not be read
+  EXPECT_EQ(result.presents, 0);
+  bool reported = false;
+  for (const std::string& text : result.debugTexts)
+    reported = reported || text.find("ROCK8.BMP") != std::string::npos;
+  EXPECT_TRUE(reported);
+#endif
+  EXPECT_EQ(result.liveObjectsAfter, 0);
+  EXPECT_EQ(result.misuses, 0);
+}
+
 TEST(Headless, FramesAreTheSameWhateverThePitchAndWhetherKept) {
   HeadlessResult plain = HeadlessRun(QuitEarly());
   HeadlessConfig padded = QuitEarly();
