@@ -32,10 +32,39 @@ void BuildCommandLine(int argc, char** argv) {
   commandLine[used] = '\0';
 }
 
+// Wayland cannot be reached by name without XDG_RUNTIME_DIR, and its
+// library then writes its own complaint to standard error.
+bool WaylandReachable() {
+  const char* runtimeDir = SDL_getenv("XDG_RUNTIME_DIR");
+  const char* waylandDisplay = SDL_getenv("WAYLAND_DISPLAY");
+  return (runtimeDir != nullptr && runtimeDir[0] != '\0') ||
+         (waylandDisplay != nullptr && waylandDisplay[0] == '/');
+}
+
+// SDL falls back to drivers that draw nowhere (offscreen, dummy) when no
+// display answers; the demo would then run unseen. Only drivers that can
+// show a picture are offered, unless the user names one in SDL_VIDEODRIVER.
+void OfferVisibleDrivers() {
+  if (SDL_getenv("SDL_VIDEODRIVER") != nullptr) return;
+  static const char* const unseen[] = {"offscreen", "dummy", "evdev"};
+  char list[256] = "";
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    bool seen = name != nullptr;
+    for (const char* hidden : unseen) seen = seen && SDL_strcmp(name, hidden) != 0;
+    if (seen && SDL_strcmp(name, "wayland") == 0) seen = WaylandReachable();
+    if (!seen || SDL_strlen(list) + SDL_strlen(name) + 2 > sizeof list) continue;
+    if (list[0] != '\0') SDL_strlcat(list, ",", sizeof list);
+    SDL_strlcat(list, name, sizeof list);
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, list[0] != '\0' ? list : "none");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   SDL_SetMainReady();
+  OfferVisibleDrivers();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "vorn: no display could be opened (%s)\n", SDL_GetError());
     return 1;

@@ -149,8 +149,10 @@ star_pixels() {
 
 # --- without a display ---------------------------------------------------------
 
+# SDL's own choice of driver, as on a machine with no screen at all: the
+# drivers that draw nowhere must not be taken for a display.
 check_no_display() {
-  env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 20 "$vorn" \
+  env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR -u SDL_VIDEODRIVER timeout 20 "$vorn" \
     >"$work/nodisplay.out" 2>"$work/nodisplay.err"
   local code=$?
   local lines
