@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo itself, end to end, on a virtual X screen through SDL's X11
 # driver: it must refuse to start without a display, show the scene inside
-# the letterboxed picture, answer held keys, and quit with exit code 0.
+# the letterboxed picture (scaled by whole multiples, sharp), answer held
+# keys, and quit with exit code 0.
 #   xvfb_test.sh path/to/vorn [path/to/wm_close]
 # wm_close (built beside the tests) asks the window to close as a window
 # manager does; without it that check is left out.
@@ -13,14 +14,6 @@ vorn=${1:?usage: xvfb_test.sh path/to/vorn [path/to/wm_close]}
 wm_close=${2:-}
 rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
-
-# 1024 x 768 holds 640 x 480 once but not twice: integer scale 1, centred.
-screen_width=1024
-screen_height=768
-picture_left=192
-picture_top=144
-picture_width=640
-picture_height=480
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -47,7 +40,8 @@ die() {
   exit 1
 }
 
-for tool in Xvfb xdotool xwd xwdtopnm pamdepth pamcut pamsumm ppmhist pnmtopng od timeout; do
+for tool in Xvfb xdotool xwd xwdtopnm pamdepth pamcut pamsumm pamscale pnmenlarge pamtopnm ppmhist \
+  pnmtopng od timeout; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
 done
 [ -x "$vorn" ] || die "no program at $vorn"
@@ -55,7 +49,17 @@ done
 
 # --- helpers -----------------------------------------------------------------
 
+# A screen of $1 x $2 pixels; the picture is 640 x 480 times the largest
+# whole multiple that fits, centred.
 start_xvfb() {
+  screen_width=$1
+  screen_height=$2
+  local scale_x=$((screen_width / 640)) scale_y=$((screen_height / 480))
+  picture_scale=$((scale_x < scale_y ? scale_x : scale_y))
+  picture_width=$((640 * picture_scale))
+  picture_height=$((480 * picture_scale))
+  picture_left=$(((screen_width - picture_width) / 2))
+  picture_top=$(((screen_height - picture_height) / 2))
   Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
     3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
@@ -69,6 +73,13 @@ start_xvfb() {
   done
   cat "$work/xvfb.log" >&2
   die "Xvfb did not start within 10 s"
+}
+
+stop_xvfb() {
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
+  : >"$work/display"
 }
 
 start_vorn() {
@@ -176,8 +187,8 @@ check_picture() {
   local right_left=$((picture_left + picture_width))
   local bottom_top=$((picture_top + picture_height))
   local outside
-  outside=$(($(region_max "$shot" 0 0 $screen_width $picture_top) +
-    $(region_max "$shot" 0 $bottom_top $screen_width $((screen_height - bottom_top))) +
+  outside=$(($(region_max "$shot" 0 0 "$screen_width" "$picture_top") +
+    $(region_max "$shot" 0 "$bottom_top" "$screen_width" $((screen_height - bottom_top))) +
     $(region_max "$shot" 0 $picture_top $picture_left $picture_height) +
     $(region_max "$shot" $right_left $picture_top $((screen_width - right_left)) $picture_height)))
   if [ "$outside" -ne 0 ]; then
@@ -287,6 +298,28 @@ check_terminate_quits() {
   fi
 }
 
+# --- scaled by two ------------------------------------------------------------------
+
+# Nearest-neighbour scaling by two makes every aligned 2 x 2 block one
+# colour: halving the picture and doubling it again gives it back unchanged.
+check_double_scale() {
+  start_vorn double
+  [ -n "$(find_window)" ] || { fail "no window for the scaled run"; return; }
+  sleep 1.5
+  screenshot double || { fail "no screenshot"; return; }
+  check_picture double
+  picture_region double >"$work/double_picture.ppm"
+  pamscale -reduce 2 "$work/double_picture.ppm" 2>/dev/null | pnmenlarge 2 >"$work/double_again.ppm"
+  if cmp -s <(pamtopnm <"$work/double_picture.ppm") <(pamtopnm <"$work/double_again.ppm"); then
+    pass "scaled by two, nearest neighbour, at ($picture_left, $picture_top)"
+  else
+    fail "the picture is not a sharp double-size copy at ($picture_left, $picture_top)"
+  fi
+  kill -TERM "$vorn_pid"
+  wait_for_exit 15
+  [ "$exit_code" -eq 0 ] || fail "scaled run: exit code $exit_code"
+}
+
 check_window_close() {
   start_vorn close
   local window
@@ -303,12 +336,21 @@ check_window_close() {
 }
 
 check_no_display
-start_xvfb
+
+# 1024 x 768 holds the picture once but not twice.
+start_xvfb 1024 768
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 check_scene_and_escape
 check_space_quits
 check_terminate_quits
 if [ -n "$wm_close" ]; then check_window_close; fi
+stop_xvfb
+
+# 1400 x 1000 holds it twice.
+start_xvfb 1400 1000
+echo "Xvfb on display $display, ${screen_width}x${screen_height}"
+check_double_scale
+stop_xvfb
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
