@@ -201,10 +201,16 @@ read_colours() {
 # characters: "." black, 0..3 a star colour of that speed class, "r" a rock
 # colour, "?" anything else.
 screenshot() {
-  timeout 10 xwd -root -silent >"$work/$1.xwd" &&
-    xwdtopnm "$work/$1.xwd" 2>/dev/null |
+  local attempt
+  # While wine maps or unmaps a window, reading the screen can fail once.
+  for attempt in 1 2 3; do
+    timeout 10 xwd -root -silent >"$work/$1.xwd" 2>"$work/xwd.err" && break
+    [ $attempt -eq 3 ] && { cat "$work/xwd.err" >&2; return 1; }
+    sleep 0.2
+  done
+  xwdtopnm "$work/$1.xwd" 2>/dev/null |
     pamcut -left "$desk_x" -top "$desk_y" -width $width -height $height |
-      pamdepth 255 >"$work/$1.ppm" || return 1
+    pamdepth 255 >"$work/$1.ppm" || return 1
   pnmtoplainpnm "$work/$1.ppm" | awk -v stars="$star_list" -v rocks="$rock_list" '
     BEGIN {
       n = split(stars, list, ","); for (i = 1; i <= n; i++) star[list[i]] = i - 1
@@ -261,13 +267,14 @@ wait_for_scene() {
 # Takes screenshot $1 once a second until two in a row agree, for at most
 # $2 seconds; returns 1 if the screen never stood still.
 wait_for_still() {
-  local deadline=$((SECONDS + $2))
-  screenshot "$1" || return 1
+  local deadline=$((SECONDS + $2)) have=no
   while [ $SECONDS -lt $deadline ]; do
+    if screenshot "$1"; then
+      if [ $have = yes ] && cmp -s "$work/$1.before.ppm" "$work/$1.ppm"; then return 0; fi
+      cp "$work/$1.ppm" "$work/$1.before.ppm"
+      have=yes
+    fi
     sleep 1
-    mv "$work/$1.ppm" "$work/$1.before.ppm"
-    screenshot "$1" || return 1
-    cmp -s "$work/$1.before.ppm" "$work/$1.ppm" && return 0
   done
   return 1
 }
