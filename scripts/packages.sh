@@ -12,9 +12,15 @@ vorn_missing_packages() {
   done
 }
 
+# vorn_ensure_packages [apt-get install options...] package...
+# e.g. vorn_ensure_packages --no-install-recommends wine wine64
 vorn_ensure_packages() {
   command -v dpkg-query >/dev/null 2>&1 || return 0
-  local missing=()
+  local options=() missing=()
+  while [ $# -gt 0 ] && [ "${1#-}" != "$1" ]; do
+    options+=("$1")
+    shift
+  done
   mapfile -t missing < <(vorn_missing_packages "$@")
   [ ${#missing[@]} -gt 0 ] || return 0
   local sudo=()
@@ -30,5 +36,6 @@ vorn_ensure_packages() {
     "${sudo[@]}" apt-get update -qq || return 1
     VORN_APT_UPDATED=1
   fi
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${options[@]}" \
+    "${missing[@]}"
 }

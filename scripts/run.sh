@@ -4,7 +4,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=packages.sh
+# shellcheck source-path=SCRIPTDIR source=packages.sh
 source "$root/scripts/packages.sh"
 
 vorn_ensure_packages cmake ninja-build g++ libsdl2-dev

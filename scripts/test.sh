@@ -6,7 +6,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=packages.sh
+# shellcheck source-path=SCRIPTDIR source=packages.sh
 source "$root/scripts/packages.sh"
 
 jobs=${VORN_JOBS:-$(nproc 2>/dev/null || echo 2)}
