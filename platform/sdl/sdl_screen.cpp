@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "portable/host.h"
 #include "portable/soft_ddraw.h"
