@@ -1,0 +1,186 @@
+// vorn-capture: runs the demo's own code (WinMain and everything under it)
+// on the headless host and writes every frame it presents. See --help.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "capture_options.h"
+#include "frame_bmp.h"
+#include "gif_movie.h"
+#include "headless.h"
+#include "platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const int kExitUsage = 2;
+const int kExitOutput = 3;
+
+const int kQuitKeys[] = {VK_ESCAPE, VK_SPACE};
+const int kSteeringKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
+
+struct Capture {
+  CaptureOptions options;
+  std::string imageFolder;  // private folder holding a copy of --image, or empty
+  GifMovie movie;
+  int written = 0;
+  bool writeFailed = false;
+};
+
+// Where the tool itself lives, without a trailing separator: ROCK8.BMP is
+// looked for there first, as the demo looks beside itself.
+std::string ToolDirectory(const char* argv0) {
+  std::error_code error;
+  fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (error) self = fs::absolute(argv0, error);
+  if (error) return std::string();
+  return self.parent_path().string();
+}
+
+// A copy, not a link: the program's own lookup falls back to the current
+// folder when the file beside it cannot be opened, and a dangling link
+// would quietly let another ROCK8.BMP in.
+bool PrepareImageFolder(Capture* capture) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
+                        "/vorn-capture-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return false;
+  capture->imageFolder = pattern;
+  std::error_code error;
+  fs::copy_file(capture->options.imagePath, fs::path(pattern) / "ROCK8.BMP",
+                fs::copy_options::overwrite_existing, error);
+  return !error;
+}
+
+void RemoveImageFolder(Capture* capture) {
+  if (capture->imageFolder.empty()) return;
+  std::error_code error;
+  fs::remove_all(capture->imageFolder, error);
+  capture->imageFolder.clear();
+}
+
+bool PrepareOutputs(Capture* capture) {
+  const CaptureOptions& options = capture->options;
+  std::error_code error;
+  if (!options.outDirectory.empty()) {
+    fs::create_directories(options.outDirectory, error);
+    if (error || !fs::is_directory(options.outDirectory)) {
+      std::fprintf(stderr, "vorn-capture: --out: cannot make the folder '%s'\n",
+                   options.outDirectory.c_str());
+      return false;
+    }
+  }
+  if (!options.gifPath.empty() && !GifMovieOpen(&capture->movie, options.gifPath.c_str())) {
+    std::fprintf(stderr, "vorn-capture: --gif: cannot write '%s'\n", options.gifPath.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Before each pass's queue is looked at: pass k runs frame k. The quit keys
+// are never left held into the last frame, and Escape in frame N-1 makes
+// frame N the last (the next pass fetches WM_DESTROY and still draws).
+void SetKeysForPass(const Capture& capture, int pass) {
+  const int last = capture.options.frames;
+  for (int key : kSteeringKeys)
+    HeadlessHoldKey(key, KeyScriptHolds(capture.options.keys, key, pass));
+  for (int key : kQuitKeys) {
+    bool held = pass < last && KeyScriptHolds(capture.options.keys, key, pass);
+    if (key == VK_ESCAPE && pass == last - 1) held = true;
+    HeadlessHoldKey(key, held);
+  }
+  // No frame before the first to hold Escape in: the quit request the key
+  // would post is posted directly, so the first pass fetches it.
+  if (last == 1 && pass == 1) HeadlessPostToMainWindow(WM_DESTROY, 0, 0);
+}
+
+void SaveFrame(Capture* capture, const HeadlessFrame& frame) {
+  int number = ++capture->written;
+  const CaptureOptions& options = capture->options;
+  if (!options.outDirectory.empty() && !capture->writeFailed) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%04d.bmp", number);
+    std::string path = (fs::path(options.outDirectory) / name).string();
+    if (!FrameBmpWrite(frame, path.c_str())) {
+      std::fprintf(stderr, "vorn-capture: cannot write '%s'\n", path.c_str());
+      capture->writeFailed = true;
+    }
+  }
+  if (!options.gifPath.empty()) GifMovieAddFrame(&capture->movie, frame);
+}
+
+HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
+  HeadlessConfig config;
+  config.calendarSeconds = capture->options.seed;
+  config.programDirectory =
+      capture->imageFolder.empty() ? toolDirectory : capture->imageFolder;
+  config.keepFrames = false;
+  // The WM_QUIT pass comes right after frame N: a program that is still
+  // running then has not ended as it should.
+  config.maxPasses = capture->options.frames + 1;
+  config.onPass = [capture](int pass) { SetKeysForPass(*capture, pass); };
+  config.onPresent = [capture](const HeadlessFrame& frame) { SaveFrame(capture, frame); };
+  return HeadlessRun(config);
+}
+
+// The program's own exit code, unless the tool's part went wrong.
+int Finish(Capture* capture, const HeadlessResult& result) {
+  for (const std::string& line : result.debugTexts) std::fprintf(stderr, "%s\n", line.c_str());
+  bool gifComplete = true;
+  if (!capture->options.gifPath.empty()) {
+    gifComplete = GifMovieClose(&capture->movie);
+    if (!gifComplete) std::remove(capture->options.gifPath.c_str());
+  }
+  if (result.hung) {
+    std::fprintf(stderr, "vorn-capture: the demo did not quit after frame %d\n",
+                 capture->options.frames);
+    return kExitOutput;
+  }
+  if (capture->writeFailed || (capture->written > 0 && !gifComplete)) {
+    if (!gifComplete)
+      std::fprintf(stderr, "vorn-capture: --gif: '%s' could not be written\n",
+                   capture->options.gifPath.c_str());
+    return kExitOutput;
+  }
+  if (result.exitCode == 0 && capture->written < capture->options.frames) {
+    int quitFrame = KeyScriptFirstQuitFrame(capture->options.keys);
+    std::fprintf(stderr, "vorn-capture: note: the demo quit after %d of %d frames%s\n",
+                 capture->written, capture->options.frames,
+                 quitFrame > 0 ? " (the key script holds escape or space)" : "");
+  }
+  return result.exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  static Capture capture;
+  std::string error;
+  if (!CaptureOptionsParse(&capture.options, argc, argv, &error)) {
+    std::fprintf(stderr, "vorn-capture: %s (%s)\n", error.c_str(), CaptureUsageLine());
+    return kExitUsage;
+  }
+  if (capture.options.help) {
+    CapturePrintHelp(stdout);
+    return 0;
+  }
+  if (!capture.options.imagePath.empty() && !PrepareImageFolder(&capture)) {
+    std::fprintf(stderr, "vorn-capture: --image: cannot read '%s' (%s)\n",
+                 capture.options.imagePath.c_str(), CaptureUsageLine());
+    RemoveImageFolder(&capture);
+    return kExitUsage;
+  }
+  if (!PrepareOutputs(&capture)) {
+    RemoveImageFolder(&capture);
+    if (!capture.options.gifPath.empty()) GifMovieClose(&capture.movie);
+    return kExitOutput;
+  }
+  HeadlessResult result = RunProgram(&capture, ToolDirectory(argv[0]));
+  RemoveImageFolder(&capture);
+  return Finish(&capture, result);
+}
