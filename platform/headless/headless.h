@@ -59,6 +59,7 @@ struct HeadlessResult {
   std::vector<std::string> debugTexts;   // OutputDebugStringA lines
   int liveObjectsAfter = 0;   // DirectDraw objects not ended when WinMain returned
   int misuses = 0;            // calls on ended objects, releases past zero
+  int unreleasedSurfaces = 0; // surfaces their display or flip chain had to end for the program
   bool windowOpened = false;
 };
 

@@ -12,6 +12,7 @@ char emptyCommandLine[] = "";
 void PlatformReset() {
   SoftDirectDrawReset();
   WindowLayerReset();
+  KernelFilesReset();
   TraceDisarmFaults();
   TraceSetLogging(false);
   TraceClearLog();
@@ -36,6 +37,7 @@ HeadlessResult HeadlessEnd() {
   session.running = false;
   session.result.liveObjectsAfter = SoftDirectDrawLiveObjects();
   session.result.misuses = SoftDirectDrawMisuses();
+  session.result.unreleasedSurfaces = SoftDirectDrawUnreleasedSurfaces();
   session.result.calls = TraceLog();
   HeadlessResult result = std::move(session.result);
   PlatformReset();

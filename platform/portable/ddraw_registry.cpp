@@ -21,6 +21,7 @@ int displaysUsed = 0;
 int surfacesUsed = 0;
 int palettesUsed = 0;
 int misuses = 0;
+int unreleasedSurfaces = 0;
 SoftDisplay* exclusiveOwner = nullptr;
 
 void ObjectStart(SoftObject* object, const char* kind, int number, SoftDisplay* owner) {
@@ -137,7 +138,16 @@ void SoftPaletteDrop(SoftPalette* palette) {
   if (--palette->object.references == 0) SoftPaletteEnd(palette);
 }
 
+void SoftNoteUnreleased(const SoftSurface* surface) {
+  if (surface->object.state == SoftState::Live && surface->object.references > 0)
+    ++unreleasedSurfaces;
+}
+
 void SoftDisplayEnd(SoftDisplay* display) {
+  // Counted before anything ends: ending a primary ends its back buffers too.
+  for (int i = 0; i < surfacesUsed; ++i) {
+    if (surfaceTable[i].object.owner == display) SoftNoteUnreleased(&surfaceTable[i]);
+  }
   for (int i = 0; i < surfacesUsed; ++i) {
     SoftSurface* surface = &surfaceTable[i];
     if (surface->object.state == SoftState::Live && surface->object.owner == display)
@@ -204,6 +214,7 @@ void SoftDirectDrawReset() {
   for (int i = 0; i < MAX_PALETTES; ++i) paletteTable[i] = SoftPalette();
   displaysUsed = surfacesUsed = palettesUsed = 0;
   misuses = 0;
+  unreleasedSurfaces = 0;
   exclusiveOwner = nullptr;
 }
 
@@ -216,6 +227,8 @@ int SoftDirectDrawLiveObjects() {
 }
 
 int SoftDirectDrawMisuses() { return misuses; }
+
+int SoftDirectDrawUnreleasedSurfaces() { return unreleasedSurfaces; }
 
 // Called by a host when the exclusive display is taken away.
 void SoftDirectDrawLoseSurfaces() {

@@ -46,7 +46,10 @@ ULONG IDirectDrawSurface::Release() {
     SoftCountMisuse();
     return 0;
   }
-  if (--self->object.references == 0 && !IsBackBuffer(self)) SoftSurfaceEnd(self);
+  if (--self->object.references == 0 && !IsBackBuffer(self)) {
+    for (int i = 1; i < self->chainLength; ++i) SoftNoteUnreleased(self->chain[i]);
+    SoftSurfaceEnd(self);
+  }
   return self->object.references;
 }
 

@@ -13,6 +13,7 @@
 #include "portable/call_trace.h"
 #include "portable/host.h"
 #include "portable/win32_api.h"
+#include "portable/window_layer.h"
 
 namespace {
 
@@ -154,6 +155,13 @@ LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
   if (target < 0 || target > std::int64_t(INT32_MAX)) return HFILE_ERROR;
   if (lseek(descriptor, off_t(target), SEEK_SET) < 0) return HFILE_ERROR;
   return LONG(target);
+}
+
+void KernelFilesReset() {
+  for (int slot = 0; slot < MAX_OPEN_FILES; ++slot) {
+    if (openFiles[slot] != 0) close(openFiles[slot] - 1);
+    openFiles[slot] = 0;
+  }
 }
 
 HFILE WINAPI _lclose(HFILE file) {

@@ -12,6 +12,12 @@ int SoftDirectDrawLiveObjects();
 // is a fault in the caller. Counted, never acted on.
 int SoftDirectDrawMisuses();
 
+// Surfaces that ended while the caller still held a reference to them,
+// because their display object or their flip chain's primary ended first:
+// each is a missing Release in the caller. Ending with the display object
+// hides such a leak from the live count, so it is counted here.
+int SoftDirectDrawUnreleasedSurfaces();
+
 // The exclusive display is taken away: every surface becomes lost and
 // reports DDERR_SURFACELOST until restored.
 void SoftDirectDrawLoseSurfaces();

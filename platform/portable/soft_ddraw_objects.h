@@ -101,6 +101,10 @@ void SoftSurfaceEnd(SoftSurface* surface);
 void SoftPaletteEnd(SoftPalette* palette);
 void SoftDisplayEnd(SoftDisplay* display);
 
+// Called just before an owner ends surface (as part of a display object or
+// a flip chain): counts it when the caller still holds a reference to it.
+void SoftNoteUnreleased(const SoftSurface* surface);
+
 // Drops one palette reference held by a surface; the palette ends at zero.
 void SoftPaletteDrop(SoftPalette* palette);
 

@@ -7,3 +7,7 @@ void WindowLayerReset();
 
 // Messages posted and not yet fetched (WM_QUIT not counted).
 int WindowLayerPendingMessages();
+
+// Closes every file the program left open (a failed _lclose leaves one), as
+// the end of its process would.
+void KernelFilesReset();
