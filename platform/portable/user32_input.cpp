@@ -20,6 +20,16 @@ const std::uintptr_t kStandardResource = 32512;  // IDI_APPLICATION and IDC_ARRO
 
 std::uintptr_t ResourceNumber(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name); }
 
+// Only the system's own standard icon and cursor exist: the portable
+// program carries no resources.
+void* LoadStandard(const char* call, HINSTANCE instance, LPCSTR name, int* handle) {
+  if (PlatformCall(call, nullptr, "instance=%s, %u", instance ? "set" : "null",
+                   static_cast<unsigned>(ResourceNumber(name) & 0xFFFF)))
+    return nullptr;
+  if (instance != nullptr || ResourceNumber(name) != kStandardResource) return nullptr;
+  return handle;
+}
+
 }  // namespace
 
 // Called ~3,000 times a frame by the star and rock steps: one test when
@@ -39,22 +49,13 @@ int WINAPI ShowCursor(BOOL show) {
 
 void WindowCursorReset() { cursorCount = 0; }
 
-// Only the system's own standard icon and cursor exist: the portable
-// program carries no resources.
+// Called by the program's start-up for its window class.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
-  if (PlatformCall("LoadIconA", nullptr, "instance=%s, %u", instance ? "set" : "null",
-                   static_cast<unsigned>(ResourceNumber(iconName) & 0xFFFF)))
-    return nullptr;
-  if (instance != nullptr || ResourceNumber(iconName) != kStandardResource) return nullptr;
-  return reinterpret_cast<HICON>(&stock.applicationIcon);
+  return static_cast<HICON>(LoadStandard("LoadIconA", instance, iconName, &stock.applicationIcon));
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
-  if (PlatformCall("LoadCursorA", nullptr, "instance=%s, %u", instance ? "set" : "null",
-                   static_cast<unsigned>(ResourceNumber(cursorName) & 0xFFFF)))
-    return nullptr;
-  if (instance != nullptr || ResourceNumber(cursorName) != kStandardResource) return nullptr;
-  return reinterpret_cast<HCURSOR>(&stock.arrowCursor);
+  return static_cast<HCURSOR>(LoadStandard("LoadCursorA", instance, cursorName, &stock.arrowCursor));
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
