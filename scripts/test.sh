@@ -34,21 +34,10 @@ windows_packages=(
   xvfb xdotool x11-apps netpbm
 )
 
-# wine without its recommends, so that no 32-bit part comes along.
-ensure_wine() {
-  command -v dpkg-query >/dev/null 2>&1 || return 0
-  local missing sudo=()
-  mapfile -t missing < <(vorn_missing_packages wine wine64)
-  [ ${#missing[@]} -gt 0 ] || return 0
-  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
-  echo "vorn: installing ${missing[*]} without recommends" >&2
-  "${sudo[@]}" apt-get update -qq &&
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-      --no-install-recommends "${missing[@]}"
-}
-
 stage_windows() {
-  ensure_wine && vorn_ensure_packages "${windows_packages[@]}" || return 1
+  # wine without its recommends, so that no 32-bit part comes along.
+  vorn_ensure_packages --no-install-recommends wine wine64 &&
+    vorn_ensure_packages "${windows_packages[@]}" || return 1
   cmake --preset windows-i686 && cmake --build --preset windows-i686 --parallel "$jobs" &&
     cmake --build --preset windows-folder &&
     cmake --preset windows-x64 && cmake --build --preset windows-x64 --parallel "$jobs" ||
