@@ -8,7 +8,8 @@
 // Standard C++ only: the Windows cross build compiles and runs it natively.
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <vector>
 
 namespace {
@@ -30,12 +31,14 @@ struct Lobe {
 };
 constexpr Lobe lobes[] = {{0.09, 2, 0.6}, {0.06, 3, 2.1}, {0.035, 5, 4.0}, {0.02, 7, 1.3}};
 
-struct Crater {
-  double x, y;  // centre, pixels from the icon's centre
-  double radius;
+// Shallow bowls in the surface: centre (pixels from the icon's centre) and
+// size.
+struct Dent {
+  double centreX;
+  double centreY;
+  double size;
 };
-constexpr Crater craters[] = {{-4.0, -3.5, 3.6}, {4.5, 3.0, 2.8}, {-2.5, 6.0, 2.0},
-                              {5.0, -5.5, 1.7}};
+constexpr Dent dents[] = {{-4.0, -3.5, 3.6}, {4.5, 3.0, 2.8}, {-2.5, 6.0, 2.0}, {5.0, -5.5, 1.7}};
 
 double OutlineRadius(double angle) {
   double radius = meanRadius;
@@ -48,10 +51,10 @@ double OutlineRadius(double angle) {
 double Height(double x, double y) {
   double f = std::hypot(x, y) / OutlineRadius(std::atan2(y, x));
   double height = f < 1.0 ? 9.0 * std::sqrt(1.0 - f * f) : 0.0;
-  for (const Crater& crater : craters) {
-    double t = std::hypot(x - crater.x, y - crater.y) / crater.radius;
-    if (t < 1.0) height -= 0.55 * crater.radius * (1.0 - t * t);
-    else if (t < 1.4) height += 0.25 * crater.radius * (1.4 - t);
+  for (const Dent& dent : dents) {
+    double t = std::hypot(x - dent.centreX, y - dent.centreY) / dent.size;
+    if (t < 1.0) height -= 0.55 * dent.size * (1.0 - t * t);
+    else if (t < 1.4) height += 0.25 * dent.size * (1.4 - t);
   }
   return height;
 }
@@ -100,14 +103,9 @@ std::vector<std::uint8_t> ColourTable() {
   return table;
 }
 
-void Put16(std::vector<std::uint8_t>& out, unsigned value) {
-  out.push_back(std::uint8_t(value & 0xFF));
-  out.push_back(std::uint8_t(value >> 8 & 0xFF));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
+// Icon files store every number least significant byte first.
+void AppendLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int byteCount) {
+  for (int i = 0; i < byteCount; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
 }
 
 // An icon image is a bitmap of twice the icon's height: the colour rows,
@@ -115,16 +113,19 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 // first, mask rows padded to four bytes.
 std::vector<std::uint8_t> EncodeIconImage(const std::vector<std::uint8_t>& pixels) {
   const std::uint32_t maskRowBytes = (iconSize + 31) / 32 * 4;
-  std::vector<std::uint8_t> out;
-  for (std::uint32_t field : {40u, std::uint32_t(iconSize), std::uint32_t(2 * iconSize)}) {
-    Put32(out, field);
-  }
-  Put16(out, 1);  // planes
-  Put16(out, 8);  // bits per pixel
   const std::uint32_t imageBytes = iconSize * iconSize + maskRowBytes * iconSize;
-  for (std::uint32_t field : {0u, imageBytes, 0u, 0u, std::uint32_t(paletteSize), 0u}) {
-    Put32(out, field);
-  }
+  std::vector<std::uint8_t> out;
+  AppendLittleEndian(out, 40, 4);  // size of this header
+  AppendLittleEndian(out, iconSize, 4);
+  AppendLittleEndian(out, 2 * iconSize, 4);
+  AppendLittleEndian(out, 1, 2);  // planes
+  AppendLittleEndian(out, 8, 2);  // bits per pixel
+  AppendLittleEndian(out, 0, 4);  // uncompressed
+  AppendLittleEndian(out, imageBytes, 4);
+  AppendLittleEndian(out, 0, 4);  // no resolution
+  AppendLittleEndian(out, 0, 4);
+  AppendLittleEndian(out, paletteSize, 4);
+  AppendLittleEndian(out, 0, 4);  // every colour matters
   std::vector<std::uint8_t> table = ColourTable();
   out.insert(out.end(), table.begin(), table.end());
   for (int row = iconSize - 1; row >= 0; --row) {
@@ -147,17 +148,17 @@ std::vector<std::uint8_t> EncodeIconImage(const std::vector<std::uint8_t>& pixel
 std::vector<std::uint8_t> EncodeIconFile(const std::vector<std::uint8_t>& image) {
   const std::uint32_t directoryBytes = 6 + 16;
   std::vector<std::uint8_t> out;
-  Put16(out, 0);  // reserved
-  Put16(out, 1);  // icon, not cursor
-  Put16(out, 1);  // one image
+  AppendLittleEndian(out, 0, 2);  // reserved
+  AppendLittleEndian(out, 1, 2);  // icon, not cursor
+  AppendLittleEndian(out, 1, 2);  // one image
   out.push_back(iconSize);
   out.push_back(iconSize);
   out.push_back(0);  // 0 colours means 256 or more
   out.push_back(0);  // reserved
-  Put16(out, 1);     // planes
-  Put16(out, 8);     // bits per pixel
-  Put32(out, std::uint32_t(image.size()));
-  Put32(out, directoryBytes);
+  AppendLittleEndian(out, 1, 2);  // planes
+  AppendLittleEndian(out, 8, 2);  // bits per pixel
+  AppendLittleEndian(out, std::uint32_t(image.size()), 4);
+  AppendLittleEndian(out, directoryBytes, 4);
   out.insert(out.end(), image.begin(), image.end());
   return out;
 }
@@ -166,18 +167,15 @@ std::vector<std::uint8_t> EncodeIconFile(const std::vector<std::uint8_t>& image)
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_icon OUT.ICO\n");
+    std::cerr << "usage: make_icon OUT.ICO\n";
     return 2;
   }
-  std::vector<std::uint8_t> bytes = EncodeIconFile(EncodeIconImage(DrawRock()));
-  std::FILE* file = std::fopen(argv[1], "wb");
-  if (file == nullptr) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::fprintf(stderr, "make_icon: cannot write %s\n", argv[1]);
+  const std::vector<std::uint8_t> icon = EncodeIconFile(EncodeIconImage(DrawRock()));
+  std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(icon.data()), std::streamsize(icon.size()));
+  file.close();
+  if (!file) {
+    std::cerr << "make_icon: cannot write " << argv[1] << "\n";
     return 1;
   }
   return 0;
