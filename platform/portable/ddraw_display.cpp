@@ -30,20 +30,10 @@ HRESULT WINAPI DirectDrawCreate(GUID* driver, LPDIRECTDRAW* displayObject, IUnkn
   return DD_OK;
 }
 
-ULONG IDirectDraw::AddRef() {
-  SoftDisplay* self = SoftDisplayFind(this);
-  if (PlatformCall("AddRef", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  return ++self->object.references;
-}
+ULONG IDirectDraw::AddRef() { return SoftAddRef(SoftDisplayFind(this)); }
 
-ULONG IDirectDraw::Release() {
-  SoftDisplay* self = SoftDisplayFind(this);
-  if (PlatformCall("Release", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  if (--self->object.references == 0) SoftDisplayEnd(self);
-  return self->object.references;
-}
+// The last release ends every surface and palette the display object made.
+ULONG IDirectDraw::Release() { return SoftRelease(SoftDisplayFind(this), SoftDisplayEnd); }
 
 HRESULT IDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
   SoftDisplay* self = SoftDisplayFind(this);

@@ -31,20 +31,9 @@ HRESULT IDirectDraw::CreatePalette(DWORD flags, LPPALETTEENTRY entries,
   return DD_OK;
 }
 
-ULONG IDirectDrawPalette::AddRef() {
-  SoftPalette* self = SoftPaletteFind(this);
-  if (PlatformCall("AddRef", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  return ++self->object.references;
-}
+ULONG IDirectDrawPalette::AddRef() { return SoftAddRef(SoftPaletteFind(this)); }
 
-ULONG IDirectDrawPalette::Release() {
-  SoftPalette* self = SoftPaletteFind(this);
-  if (PlatformCall("Release", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  if (--self->object.references == 0) SoftPaletteEnd(self);
-  return self->object.references;
-}
+ULONG IDirectDrawPalette::Release() { return SoftRelease(SoftPaletteFind(this), SoftPaletteEnd); }
 
 HRESULT IDirectDrawPalette::GetEntries(DWORD flags, DWORD base, DWORD count,
                                        LPPALETTEENTRY entries) {

@@ -13,6 +13,13 @@ bool IsBackBuffer(const SoftSurface* surface) {
   return surface->chainPrimary != nullptr && surface->chainPrimary != surface;
 }
 
+// The primary ends its whole chain, counting back buffers still held.
+void EndUnlessBackBuffer(SoftSurface* surface) {
+  if (IsBackBuffer(surface)) return;
+  for (int i = 1; i < surface->chainLength; ++i) SoftNoteUnreleased(surface->chain[i]);
+  SoftSurfaceEnd(surface);
+}
+
 // What GetSurfaceDesc and Lock report: size, pitch, 8-bit palettized
 // pixels and caps.
 void SurfaceDescribe(const SoftSurface* surface, DDSURFACEDESC* desc) {
@@ -29,28 +36,12 @@ void SurfaceDescribe(const SoftSurface* surface, DDSURFACEDESC* desc) {
 
 }  // namespace
 
-ULONG IDirectDrawSurface::AddRef() {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("AddRef", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  return ++self->object.references;
-}
+ULONG IDirectDrawSurface::AddRef() { return SoftAddRef(SoftSurfaceFind(this)); }
 
 // A back buffer's references come only from GetAttachedSurface; it ends with
 // its primary, never on its own.
 ULONG IDirectDrawSurface::Release() {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("Release", nullptr, "%s", SoftLabelOf(self))) return 0;
-  if (!SoftUsable(self)) return 0;
-  if (self->object.references == 0) {
-    SoftCountMisuse();
-    return 0;
-  }
-  if (--self->object.references == 0 && !IsBackBuffer(self)) {
-    for (int i = 1; i < self->chainLength; ++i) SoftNoteUnreleased(self->chain[i]);
-    SoftSurfaceEnd(self);
-  }
-  return self->object.references;
+  return SoftRelease(SoftSurfaceFind(this), EndUnlessBackBuffer);
 }
 
 // Called by the display set-up on the primary; the caller owns the one

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "call_trace.h"
 #include "ddraw_api.h"
 
 enum class SoftState : std::uint8_t { Unused, Live, Ended };
@@ -86,6 +87,27 @@ bool SoftUsable(const Record* record) {
 template <typename Record>
 const char* SoftLabelOf(const Record* record) {
   return record != nullptr ? record->object.label : "unknown";
+}
+
+// AddRef and Release of every interface. end runs when the count reaches
+// zero; a count already at zero (a back buffer nobody holds) is a misuse.
+template <typename Record>
+ULONG SoftAddRef(Record* self) {
+  if (PlatformCall("AddRef", nullptr, "%s", SoftLabelOf(self))) return 0;
+  if (!SoftUsable(self)) return 0;
+  return ++self->object.references;
+}
+
+template <typename Record>
+ULONG SoftRelease(Record* self, void (*end)(Record*)) {
+  if (PlatformCall("Release", nullptr, "%s", SoftLabelOf(self))) return 0;
+  if (!SoftUsable(self)) return 0;
+  if (self->object.references == 0) {
+    SoftCountMisuse();
+    return 0;
+  }
+  if (--self->object.references == 0) end(self);
+  return self->object.references;
 }
 
 // Log labels for arguments: "surface3", "null", or "unknown" for a pointer
