@@ -23,10 +23,7 @@ std::int64_t watchdogLimit = 0;
 std::int64_t callsThisPass = 0;
 void (*hangHandler)() = nullptr;
 
-// The common case, nothing armed and nothing watched, costs this one test.
-bool active = false;
-
-void UpdateActive() { active = logging || faultCount > 0 || watchdogLimit > 0; }
+void UpdateActive() { traceActive = logging || faultCount > 0 || watchdogLimit > 0; }
 
 // "Blt" matches every Blt; "Blt:COLORFILL" only the colour-fill variant.
 bool FaultMatches(const ArmedFault& fault, const char* name, const char* variant) {
@@ -60,8 +57,11 @@ void LogCall(const char* name, const char* argsFormat, std::va_list args) {
 
 }  // namespace
 
+// The common case, nothing armed and nothing watched, costs this one test.
+bool traceActive = false;
+
 bool PlatformCall(const char* name, const char* variant, const char* argsFormat, ...) {
-  if (!active) return false;
+  if (!traceActive) return false;
   if (watchdogLimit > 0 && ++callsThisPass > watchdogLimit && hangHandler != nullptr) {
     callsThisPass = 0;
     hangHandler();

@@ -21,6 +21,12 @@ bool PlatformCall(const char* name, const char* variant, const char* argsFormat,
 #endif
     ;
 
+// Whether anything is logged, armed or watched. While false PlatformCall
+// returns false at once; the calls made thousands of times a frame (key
+// reads, blits) test this inline first and skip the call altogether.
+extern bool traceActive;
+inline bool TraceActive() { return traceActive; }
+
 // Whether calls are being logged: callers whose arguments are costly to
 // describe (rectangles, records) build the text only when this is true.
 bool TraceLogging();

@@ -21,3 +21,8 @@ int SoftDirectDrawUnreleasedSurfaces();
 // The exclusive display is taken away: every surface becomes lost and
 // reports DDERR_SURFACELOST until restored.
 void SoftDirectDrawLoseSurfaces();
+
+// Keyed blits work rows 32 pixels a step where the processor has AVX2, else
+// 16. Tests turn the wider steps off to check the narrower ones on any
+// machine; the setting stays until changed.
+void SoftDirectDrawAllowWideSteps(bool allow);

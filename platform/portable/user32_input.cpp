@@ -35,7 +35,8 @@ void* LoadStandard(const char* call, HINSTANCE instance, LPCSTR name, int* handl
 // Called ~3,000 times a frame by the star and rock steps: one test when
 // nothing is traced, then the host's held-key table.
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
-  if (PlatformCall("GetAsyncKeyState", nullptr, "0x%X", static_cast<unsigned>(virtualKey)))
+  if (TraceActive() &&
+      PlatformCall("GetAsyncKeyState", nullptr, "0x%X", static_cast<unsigned>(virtualKey)))
     return 0;
   if (virtualKey < 0 || virtualKey > 255) return 0;
   return HostKeyHeld(virtualKey) ? static_cast<SHORT>(INT16_MIN) : 0;
