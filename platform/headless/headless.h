@@ -40,6 +40,13 @@ struct HeadlessConfig {
   std::function<void(int pass)> onPass;
   // After every present, with the frame as presented.
   std::function<void(const HeadlessFrame&)> onPresent;
+  // At every present, before the above: the front buffer itself (rows pitch
+  // bytes apart) and its palette, valid during the call only. When frames
+  // are neither kept nor handed to onPresent, the frame is not copied at
+  // all: a benchmark converts it as a screen host would.
+  std::function<void(const std::uint8_t* pixels, int pitch, int width, int height,
+                     const PALETTEENTRY* palette)>
+      onPresentPixels;
   // Platform calls allowed between two PeekMessageA calls before the run is
   // taken to hang (0: unlimited). A frame makes a few thousand.
   std::int64_t watchdogCallsPerPass = 200000;

@@ -39,9 +39,17 @@ bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
 void HostRestoreDisplayMode() { PlatformCall("HostRestoreDisplayMode", nullptr, "%s", "screen"); }
 
 // Keeps the frame without its row gaps. When frames are not kept the one
-// buffer is reused, so a long run allocates nothing per frame.
+// buffer is reused, so a long run allocates nothing per frame; a run that
+// only looks at the front buffer itself copies nothing.
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
+  if (session.config.onPresentPixels) {
+    session.config.onPresentPixels(pixels, pitch, width, height, palette);
+    if (!session.config.keepFrames && !session.config.onPresent) {
+      ++session.result.presents;
+      return;
+    }
+  }
   HeadlessFrame* frame = &session.frame;
   if (session.config.keepFrames) {
     session.result.frames.emplace_back();
