@@ -38,7 +38,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 2' INT TERM HUP
+trap 'exit 2' INT TERM HUP PIPE
 
 pass() { echo "ok: $*"; }
 fail() {
