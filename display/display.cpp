@@ -30,8 +30,17 @@ void ReleaseSurface(IDirectDrawSurface*& surface) {
 // After the display was lost, the flip chain gets its memory back with
 // undefined contents: both pages are cleared so nothing stale or random is
 // ever shown, and the palette is attached again. The next frame redraws.
+// Only the program in front takes the display back: restoring earlier would
+// switch the mode under the program the user switched to. Some systems do
+// not give the mode back on their own, so it is asked for again.
 void RestoreFlipChain() {
-  if (display.primarySurface->Restore() != DD_OK) return;
+  if (IsIconic(mainWindow) || GetForegroundWindow() != mainWindow) return;
+  HRESULT result = display.primarySurface->Restore();
+  if (result == DDERR_WRONGMODE &&
+      display.displayObject->SetDisplayMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BITS) == DD_OK) {
+    result = display.primarySurface->Restore();
+  }
+  if (result != DD_OK) return;
   if (display.paletteObject != nullptr) display.primarySurface->SetPalette(display.paletteObject);
   ClearSurface(display.primarySurface);
   ClearSurface(display.backBuffer);

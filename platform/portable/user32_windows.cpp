@@ -184,6 +184,18 @@ BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
   return paint != nullptr && WindowFindLive(window) != nullptr;
 }
 
+// The program's screen window is in front, and not minimized, exactly while
+// the host says the program holds the screen.
+BOOL WINAPI IsIconic(HWND window) {
+  if (PlatformCall("IsIconic", nullptr, "%s", WindowLayerLabel(window))) return FALSE;
+  return window != nullptr && window == WindowLayerScreenWindow() && !HostDisplayActive();
+}
+
+HWND WINAPI GetForegroundWindow() {
+  if (PlatformCall("GetForegroundWindow", nullptr, "%s", "")) return nullptr;
+  return HostDisplayActive() ? WindowLayerScreenWindow() : nullptr;
+}
+
 bool WindowLayerIsWindow(HWND window) { return WindowFindLive(window) != nullptr; }
 
 const char* WindowLayerLabel(HWND window) {
