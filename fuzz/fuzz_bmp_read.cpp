@@ -32,7 +32,8 @@ void CheckRead(const BmpImage& image, int declaredDepth) {
   TouchAll(image.pixels, rowBytes * std::size_t(info.biHeight));
   if (declaredDepth == 8 || declaredDepth == 16) TouchAll(image.pixels, info.biSizeImage);
   for (const PALETTEENTRY& entry : image.palette) {
-    if (declaredDepth == 8 && entry.peFlags != PC_NOCOLLAPSE) FuzzFail("a palette entry without PC_NOCOLLAPSE");
+    if (declaredDepth == 8 && entry.peFlags != PC_NOCOLLAPSE)
+      FuzzFail("a palette entry without PC_NOCOLLAPSE");
   }
 }
 

@@ -19,8 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   HeadlessResult result = HeadlessRun(config);
   if (result.hung) FuzzFail("the run did not end");
   if (result.exitCode != 0 && result.exitCode != 1) FuzzFail("the exit code is not 0 or 1");
-  if (result.exitCode == 0 && result.presents != 2) FuzzFail("a started program did not show its two frames");
-  if (result.liveObjectsAfter != 0 || result.unreleasedSurfaces != 0) FuzzFail("an object was not released");
+  if (result.exitCode == 0 && result.presents != 2)
+    FuzzFail("a started program did not show its two frames");
+  if (result.liveObjectsAfter != 0 || result.unreleasedSurfaces != 0)
+    FuzzFail("an object was not released");
   if (result.misuses != 0) FuzzFail("an object was used after its end or released too often");
   return 0;
 }

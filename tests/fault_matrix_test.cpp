@@ -2,9 +2,8 @@
 // of start-up, the frames and shutdown) and made to fail every time. Whatever
 // fails, the program must end within bounded time with a defined exit code,
 // and every DirectDraw object it made must be released exactly once.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -38,8 +37,8 @@ bool Exempt(const std::string& name) {
 // running by design. For these the run must keep presenting a frame every
 // pass instead, and end once the fault is gone.
 bool OnQuitPath(const std::string& name) {
-  static const std::set<std::string> quitPath = {
-      "GetAsyncKeyState", "PostMessageA", "PeekMessageA", "DispatchMessageA", "PostQuitMessage"};
+  static const std::set<std::string> quitPath = {"GetAsyncKeyState", "PostMessageA", "PeekMessageA",
+                                                 "DispatchMessageA", "PostQuitMessage"};
   return quitPath.count(name) != 0;
 }
 
@@ -48,12 +47,16 @@ std::string FaultNameOf(const std::string& call) {
   std::string name = call.substr(0, call.find('('));
   if (name == "Blt") {
     std::size_t at = call.find("flags=0x");
-    unsigned long flags = at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 8, nullptr, 16);
-    return name + ((flags & DDBLT_COLORFILL) ? ":COLORFILL" : (flags & DDBLT_KEYSRC) ? ":KEYSRC" : ":COPY");
+    unsigned long flags =
+        at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 8, nullptr, 16);
+    return name + ((flags & DDBLT_COLORFILL) ? ":COLORFILL"
+                   : (flags & DDBLT_KEYSRC)  ? ":KEYSRC"
+                                             : ":COPY");
   }
   if (name == "CreateSurface") {
     std::size_t at = call.find("dwCaps=0x");
-    unsigned long caps = at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 9, nullptr, 16);
+    unsigned long caps =
+        at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 9, nullptr, 16);
     return name + ((caps & DDSCAPS_PRIMARYSURFACE) ? ":PRIMARY" : ":OFFSCREEN");
   }
   return name;
@@ -180,25 +183,53 @@ HeadlessResult RunWithFault(bool loseDisplay, const std::string& name, FaultMode
 // Calls whose failure refuses start-up: without them there is no display or
 // no picture. Any other failure must leave a program that runs and quits.
 bool MayRefuseStartup(const std::string& name) {
-  static const std::set<std::string> refusing = {
-      "DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface:PRIMARY",
-      "GetAttachedSurface", "CreatePalette", "SetPalette", "OpenFile", "_lread", "_llseek",
-      "RegisterClassA", "CreateWindowExA", "malloc"};
+  static const std::set<std::string> refusing = {"DirectDrawCreate",
+                                                 "SetCooperativeLevel",
+                                                 "SetDisplayMode",
+                                                 "CreateSurface:PRIMARY",
+                                                 "GetAttachedSurface",
+                                                 "CreatePalette",
+                                                 "SetPalette",
+                                                 "OpenFile",
+                                                 "_lread",
+                                                 "_llseek",
+                                                 "RegisterClassA",
+                                                 "CreateWindowExA",
+                                                 "malloc"};
   return refusing.count(name) != 0;
 }
 
 TEST(FaultMatrix, TheMatrixCoversEveryDisplayFileAndMemoryCall) {
   CallPoints points = PointsOf(BaselineCalls(false), false);
-  for (const char* name :
-       {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface:PRIMARY",
-        "CreateSurface:OFFSCREEN", "GetAttachedSurface", "CreatePalette", "SetPalette", "SetEntries",
-        "Blt:COLORFILL", "Blt:KEYSRC", "Lock", "Unlock", "Flip", "SetColorKey", "OpenFile", "_lread",
-        "_llseek", "_lclose", "PeekMessageA", "PostMessageA", "GetAsyncKeyState", "Sleep"}) {
+  for (const char* name : {"DirectDrawCreate",
+                           "SetCooperativeLevel",
+                           "SetDisplayMode",
+                           "CreateSurface:PRIMARY",
+                           "CreateSurface:OFFSCREEN",
+                           "GetAttachedSurface",
+                           "CreatePalette",
+                           "SetPalette",
+                           "SetEntries",
+                           "Blt:COLORFILL",
+                           "Blt:KEYSRC",
+                           "Lock",
+                           "Unlock",
+                           "Flip",
+                           "SetColorKey",
+                           "OpenFile",
+                           "_lread",
+                           "_llseek",
+                           "_lclose",
+                           "PeekMessageA",
+                           "PostMessageA",
+                           "GetAsyncKeyState",
+                           "Sleep"}) {
     EXPECT_EQ(points.names.count(name), 1u) << name << " is no longer made";
   }
   CallPoints recovery = PointsOf(BaselineCalls(true), true);
   for (const char* name : {"Restore", "IsLost", "OpenFile", "Lock"})
-    EXPECT_EQ(recovery.names.count(name), 1u) << name << " is not made after the display comes back";
+    EXPECT_EQ(recovery.names.count(name), 1u)
+        << name << " is not made after the display comes back";
 }
 
 TEST(FaultMatrix, AnyCallFailingOnceIsSurvived) {
@@ -268,8 +299,8 @@ HeadlessResult ReleaseEverythingBut(const std::string& forgotten) {
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.lpszClassName = "FORGETFUL";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "FORGETFUL", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
-                                nullptr, nullptr, nullptr, nullptr);
+  HWND window = CreateWindowExA(0, "FORGETFUL", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                                nullptr, nullptr, nullptr);
   IDirectDraw* dd = nullptr;
   DirectDrawCreate(nullptr, &dd, nullptr);
   dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
@@ -305,7 +336,7 @@ TEST(FaultMatrix, AForgottenReleaseIsCaught) {
   EXPECT_EQ(tidy.unreleasedSurfaces, 0);
   for (const char* forgotten : {"sprite", "back buffer", "primary"}) {
     HeadlessResult leaky = ReleaseEverythingBut(forgotten);
-    EXPECT_EQ(leaky.liveObjectsAfter, 0) << forgotten;  // the owner ended it...
+    EXPECT_EQ(leaky.liveObjectsAfter, 0) << forgotten;    // the owner ended it...
     EXPECT_GE(leaky.unreleasedSurfaces, 1) << forgotten;  // ...but the program never let it go
   }
 }

@@ -25,9 +25,9 @@ std::string ProgramDirectory() {
 // Twelve stretches of 25 passes, each with its own keys held.
 void PlayKeys(int pass) {
   static const int held[][2] = {
-      {0, 0},           {VK_LEFT, 0},    {VK_RIGHT, 0},  {VK_UP, 0},
-      {VK_DOWN, 0},     {VK_LEFT, VK_UP}, {VK_RIGHT, VK_DOWN}, {VK_LEFT, VK_RIGHT},
-      {VK_UP, VK_DOWN}, {VK_DOWN, 0},    {0, 0},         {VK_LEFT, VK_DOWN}};
+      {0, 0},           {VK_LEFT, 0},        {VK_RIGHT, 0},       {VK_UP, 0},       {VK_DOWN, 0},
+      {VK_LEFT, VK_UP}, {VK_RIGHT, VK_DOWN}, {VK_LEFT, VK_RIGHT}, {VK_UP, VK_DOWN}, {VK_DOWN, 0},
+      {0, 0},           {VK_LEFT, VK_DOWN}};
   HeadlessReleaseAllKeys();
   const int* keys = held[(pass - 1) / 25 % 12];
   for (int i = 0; i < 2; ++i) {
@@ -57,7 +57,8 @@ int main() {
   // Frames 140-149 fall on a lost display and cannot be shown.
   if (result.presents != kFrames + 1 - 10) return Fail("frames presented", result.presents);
   if (result.liveObjectsAfter != 0) return Fail("objects left alive", result.liveObjectsAfter);
-  if (result.unreleasedSurfaces != 0) return Fail("surfaces never released", result.unreleasedSurfaces);
+  if (result.unreleasedSurfaces != 0)
+    return Fail("surfaces never released", result.unreleasedSurfaces);
   if (result.misuses != 0) return Fail("calls on ended objects", result.misuses);
   std::printf("soak: %d frames presented, everything released\n", result.presents);
   return 0;

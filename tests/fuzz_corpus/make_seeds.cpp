@@ -15,7 +15,7 @@ struct Shape {
   std::int32_t width;
   std::int32_t height;  // negative: rows stored top first
   int depth;
-  int tableEntries;     // colour-table entries actually written
+  int tableEntries;             // colour-table entries actually written
   std::int64_t sizeImage = -1;  // -1: the real pixel block size
   std::size_t cutTo = 0;        // nonzero: the file is cut to this many bytes
 };
