@@ -48,8 +48,28 @@ stage_windows() {
     build/windows-x64/bin/vorn.exe
 }
 
+# Reliability: the whole suite built with clang under AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer; each fuzz target for a
+# bounded time (VORN_FUZZ_SECONDS, default 60); the 300-frame soak run under
+# valgrind's memcheck, on the ci build.
+reliability_packages=(clang libclang-rt-14-dev valgrind)
+
+stage_asan() {
+  vorn_ensure_packages "${reliability_packages[@]}" || return 1
+  cmake --preset asan && cmake --build --preset asan --parallel "$jobs" &&
+    ctest --preset asan --parallel "$jobs"
+}
+stage_fuzz() {
+  vorn_ensure_packages "${reliability_packages[@]}" && bash fuzz/run.sh "${VORN_FUZZ_SECONDS:-60}"
+}
+stage_valgrind() {
+  vorn_ensure_packages "${reliability_packages[@]}" || return 1
+  cmake --preset ci >/dev/null && cmake --build --preset ci --target vorn_soak &&
+    bash tests/e2e/valgrind_soak.sh build/ci/bin/vorn_soak
+}
+
 # Further stages are added here and named in this list, in running order.
-all_stages=(packages build test windows)
+all_stages=(packages build test windows asan fuzz valgrind)
 
 stages=("${all_stages[@]}")
 if [ $# -gt 0 ]; then stages=("$@"); fi
