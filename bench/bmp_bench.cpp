@@ -1,0 +1,137 @@
+// BmpRead of large 8-bit and 24-bit files against a plain read of the same
+// file: open, allocate, read it whole, close, free.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bmp.h"
+
+namespace {
+
+const int kEightBitSide = 4096;       // 16 MB of pixels
+const int kTwentyFourBitSide = 2048;  // 12 MB of pixels
+
+void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A square picture of the given depth with a varied pattern, bottom row
+// first, no row gaps (the sides are multiples of 4).
+bool WritePicture(const std::string& path, int side, int depth) {
+  const std::uint32_t tableBytes = depth == 8 ? 1024 : 0;
+  const std::uint32_t pixelBytes = std::uint32_t(side) * side * (depth / 8);
+  const std::uint32_t offset = 54 + tableBytes;
+  std::vector<std::uint8_t> bytes(offset + pixelBytes);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  PutLe(bytes, 2, offset + pixelBytes, 4);
+  PutLe(bytes, 10, offset, 4);
+  PutLe(bytes, 14, 40, 4);
+  PutLe(bytes, 18, side, 4);
+  PutLe(bytes, 22, side, 4);
+  PutLe(bytes, 26, 1, 2);
+  PutLe(bytes, 28, depth, 2);
+  PutLe(bytes, 34, pixelBytes, 4);
+  std::uint32_t state = 12345;
+  for (std::size_t i = 54; i < bytes.size(); ++i) {
+    state = state * 1103515245u + 12345u;
+    bytes[i] = static_cast<std::uint8_t>(state >> 16);
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes.data(), bytes.size(), 1, file) == 1;
+  return std::fclose(file) == 0 && written;
+}
+
+// The two pictures, written once per process into a private folder that is
+// removed at exit.
+struct BenchPictures {
+  std::string folder;
+  std::string eightBit;
+  std::string twentyFourBit;
+  bool ready = false;
+
+  BenchPictures() {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/vorn-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return;
+    folder = pattern;
+    eightBit = folder + "/large8.bmp";
+    twentyFourBit = folder + "/large24.bmp";
+    ready = WritePicture(eightBit, kEightBitSide, 8) &&
+            WritePicture(twentyFourBit, kTwentyFourBitSide, 24);
+  }
+  ~BenchPictures() {
+    std::error_code error;
+    if (!folder.empty()) std::filesystem::remove_all(folder, error);
+  }
+};
+
+const BenchPictures& Pictures() {
+  static BenchPictures pictures;
+  return pictures;
+}
+
+const std::string& PicturePath(int depth) {
+  return depth == 8 ? Pictures().eightBit : Pictures().twentyFourBit;
+}
+
+void BmpReadLarge(benchmark::State& state, int depth) {
+  if (!Pictures().ready) state.SkipWithError("the pictures could not be written");
+  const std::string& path = PicturePath(depth);
+  for (auto _ : state) {
+    BmpImage image = {};
+    if (!BmpRead(&image, path.c_str())) {
+      state.SkipWithError(BmpFailureReason());
+      break;
+    }
+    benchmark::DoNotOptimize(image.pixels);
+    BmpDiscard(&image);
+  }
+  state.SetBytesProcessed(state.iterations() * std::filesystem::file_size(path));
+}
+
+void PlainRead(benchmark::State& state, int depth) {
+  if (!Pictures().ready) state.SkipWithError("the pictures could not be written");
+  const std::string& path = PicturePath(depth);
+  for (auto _ : state) {
+    int descriptor = open(path.c_str(), O_RDONLY);
+    struct stat status;
+    if (descriptor < 0 || fstat(descriptor, &status) != 0) {
+      state.SkipWithError("the picture cannot be opened");
+      if (descriptor >= 0) close(descriptor);
+      break;
+    }
+    std::size_t size = static_cast<std::size_t>(status.st_size);
+    auto* bytes = static_cast<std::uint8_t*>(std::malloc(size));
+    std::size_t total = 0;
+    while (bytes != nullptr && total < size) {
+      ssize_t count = read(descriptor, bytes + total, size - total);
+      if (count <= 0) break;
+      total += static_cast<std::size_t>(count);
+    }
+    close(descriptor);
+    benchmark::DoNotOptimize(bytes);
+    std::free(bytes);
+    if (total != size) {
+      state.SkipWithError("the picture cannot be read");
+      break;
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * std::filesystem::file_size(path));
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BmpReadLarge, 8bit, 8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PlainRead, 8bit, 8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BmpReadLarge, 24bit, 24)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PlainRead, 24bit, 24)->Unit(benchmark::kMillisecond);
