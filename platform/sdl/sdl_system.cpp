@@ -40,9 +40,14 @@ int HostSurfacePitch(int width) {
 }
 
 // One line on standard error: line breaks inside the text become spaces and
-// trailing ones are dropped.
+// trailing ones are dropped. The program only says something when a step
+// fails, and the first failure is the cause of any that follow (a window
+// that cannot be opened, then the window that could not be created), so
+// only the first line of a run is shown.
 void HostDebugText(const char* text) {
-  if (text == nullptr) return;
+  static bool said = false;
+  if (text == nullptr || said) return;
+  said = true;
   std::size_t length = std::strlen(text);
   while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
   for (std::size_t i = 0; i < length; ++i) {
