@@ -6,75 +6,29 @@
 #   wine_test.sh path/to/vorn.exe      (64-bit build; ROCK8.BMP beside it)
 # Screenshots of the scene are kept as wine_*.png in the current folder (or
 # in $VORN_E2E_ARTIFACTS). Every wait is bounded; a wedged wine fails.
-set -u
-
 vorn=${1:?usage: wine_test.sh path/to/vorn.exe}
 vorn=$(cd "$(dirname "$vorn")" && pwd)/$(basename "$vorn")
 rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
-artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
+# shellcheck source=e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-screen_width=1024
-screen_height=768
 width=640
 height=480
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vorn-wine.XXXXXX")
 export WINEPREFIX=$work/prefix
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
-xvfb_pid=
-vorn_pid=
-display=
-failures=0
 
 stop_wine() { timeout 20 wineserver -k >/dev/null 2>&1; }
 
-cleanup() {
-  if [ -n "$vorn_pid" ]; then kill -KILL "$vorn_pid" 2>/dev/null; fi
-  [ -d "$WINEPREFIX" ] && stop_wine
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; fi
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 2' INT TERM HUP PIPE
+cleanup_more() { [ -d "${WINEPREFIX:-}" ] && stop_wine; }
 
-pass() { echo "ok: $*"; }
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-die() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-for tool in wine wineboot wineserver Xvfb xdotool xwd xwdtopnm pamcut pamdepth pnmtoplainpnm \
-  pnmtopng od timeout awk; do
-  command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
-done
+require_tools wine wineboot wineserver pnmtoplainpnm
 [ -f "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
 
 # --- X screen and wine prefix ---------------------------------------------------
-
-start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
-    3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  local _
-  for _ in $(seq 100); do
-    if grep -qx '[0-9][0-9]*' "$work/display" 2>/dev/null; then
-      display=":$(cat "$work/display")"
-      export DISPLAY=$display
-      return 0
-    fi
-    sleep 0.1
-  done
-  cat "$work/xvfb.log" >&2
-  die "Xvfb did not start within 10 s"
-}
 
 make_prefix() {
   timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || {
@@ -115,36 +69,12 @@ start_vorn() {
   vorn_pid=$!
 }
 
-running() { [ -n "$vorn_pid" ] && kill -0 "$vorn_pid" 2>/dev/null; }
-
-# Waits up to $1 seconds for the program to end; sets exit_code (124 when it
-# had to be killed) and elapsed (whole seconds).
-wait_for_exit() {
-  local tenths=$(($1 * 10)) start=$SECONDS
-  while [ "$tenths" -gt 0 ] && running; do
-    sleep 0.1
-    tenths=$((tenths - 1))
-  done
-  if running; then
-    kill -KILL "$vorn_pid" 2>/dev/null
-    wait "$vorn_pid" 2>/dev/null
-    exit_code=124
-  else
-    wait "$vorn_pid"
-    exit_code=$?
-  fi
-  elapsed=$((SECONDS - start))
-  vorn_pid=
-}
-
 # Runs vorn.exe from folder $1 to its end (at most 30 s); sets exit_code and
 # elapsed.
 run_vorn() {
   start_vorn "$1" 30
   wait_for_exit 40
 }
-
-key() { timeout 10 xdotool "$@"; }
 
 # Where the virtual desktop lies on the X screen: sets desk_x and desk_y.
 find_desktop() {
@@ -167,20 +97,11 @@ focus_desktop() {
 
 # --- reading the screen -----------------------------------------------------------
 
-# "r g b" of the colour-table entries of ROCK8.BMP named as arguments.
-bmp_colours() {
-  local header_size index
-  header_size=$(od -An -tu4 -j 14 -N 4 "$rock_bmp" | tr -d ' ')
-  for index in "$@"; do
-    od -An -tu1 -j $((14 + header_size + 4 * index)) -N 3 "$rock_bmp" | awk '{ print $3, $2, $1 }'
-  done
-}
-
 # Every colour index the picture's pixels use, 0 (the ground) excepted: the
 # rock colours.
 rock_indices() {
   local pixel_bytes file_bytes
-  pixel_bytes=$(od -An -tu4 -j 34 -N 4 "$rock_bmp" | tr -d ' ')
+  pixel_bytes=$(bmp_number 34)
   file_bytes=$(wc -c <"$rock_bmp")
   od -An -tu1 -v -j $((file_bytes - pixel_bytes)) "$rock_bmp" | tr -s ' ' '\n' |
     awk 'NF && $1 != 0' | sort -un
@@ -191,7 +112,7 @@ rock_indices() {
 star_list=
 rock_list=
 read_colours() {
-  star_list=$(bmp_colours 245 242 239 236 | paste -sd, -)
+  star_list=$(star_colour_list)
   # shellcheck disable=SC2046
   rock_list=$(bmp_colours $(rock_indices) | paste -sd, -)
   [ -n "$rock_list" ] || die "ROCK8.BMP has no rock pixels"
@@ -201,16 +122,7 @@ read_colours() {
 # characters: "." black, 0..3 a star colour of that speed class, "r" a rock
 # colour, "?" anything else.
 screenshot() {
-  local attempt
-  # While wine maps or unmaps a window, reading the screen can fail once.
-  for attempt in 1 2 3; do
-    timeout 10 xwd -root -silent >"$work/$1.xwd" 2>"$work/xwd.err" && break
-    [ $attempt -eq 3 ] && { cat "$work/xwd.err" >&2; return 1; }
-    sleep 0.2
-  done
-  xwdtopnm "$work/$1.xwd" 2>/dev/null |
-    pamcut -left "$desk_x" -top "$desk_y" -width $width -height $height |
-    pamdepth 255 >"$work/$1.ppm" || return 1
+  grab_screen "$1" "$desk_x" "$desk_y" $width $height || return 1
   pnmtoplainpnm "$work/$1.ppm" | awk -v stars="$star_list" -v rocks="$rock_list" '
     BEGIN {
       n = split(stars, list, ","); for (i = 1; i <= n; i++) star[list[i]] = i - 1
@@ -315,31 +227,26 @@ star_motion() {
 # Runs one check, then ends whatever it left running, wine included.
 run_check() {
   "$1"
-  if running; then
-    kill -KILL "$vorn_pid" 2>/dev/null
-    wait "$vorn_pid" 2>/dev/null
-  fi
-  vorn_pid=
+  stop_vorn
   stop_wine
 }
 
-check_no_desktop() {
-  run_vorn "$(game_folder plain)"
+# check_fails_promptly CASE FOLDER: run from FOLDER, the program must give up
+# with exit code 1 within 30 s.
+check_fails_promptly() {
+  run_vorn "$2"
   if [ "$exit_code" -eq 1 ] && [ "$elapsed" -le 30 ]; then
-    pass "no virtual desktop (the mode cannot be set): exit code 1 after ${elapsed} s"
+    pass "$1: exit code 1 after ${elapsed} s"
   else
-    fail "no virtual desktop: exit code $exit_code after ${elapsed} s, expected 1 within 30 s"
+    fail "$1: exit code $exit_code after ${elapsed} s, expected 1 within 30 s"
   fi
 }
 
-check_missing_bmp() {
-  run_vorn "$(game_folder bare bare)"
-  if [ "$exit_code" -eq 1 ] && [ "$elapsed" -le 30 ]; then
-    pass "ROCK8.BMP missing: exit code 1 after ${elapsed} s"
-  else
-    fail "ROCK8.BMP missing: exit code $exit_code after ${elapsed} s, expected 1 within 30 s"
-  fi
+check_no_desktop() {
+  check_fails_promptly "no virtual desktop (the mode cannot be set)" "$(game_folder plain)"
 }
+
+check_missing_bmp() { check_fails_promptly "ROCK8.BMP missing" "$(game_folder bare bare)"; }
 
 # The scene, the Up and no-key motion of the stars, and the Escape quit.
 check_scene_keys_escape() {
@@ -385,20 +292,7 @@ check_scene_keys_escape() {
     fail "Up held: $vanished of $stars stars moved away, $still unmoved"
   fi
 
-  key keydown Escape
-  sleep 1
-  if running; then
-    pass "the scene keeps running while Escape is held"
-  else
-    fail "the program ended while Escape was still held"
-  fi
-  key keyup Escape
-  wait_for_exit 20
-  if [ "$exit_code" -eq 0 ]; then
-    pass "Escape released: exit code 0 after ${elapsed} s"
-  else
-    fail "after Escape: exit code $exit_code"
-  fi
+  check_escape_quits 20
 }
 
 # The user switches to another program and back (through the taskbar of the
@@ -462,7 +356,8 @@ check_switch_away() {
   fi
 }
 
-start_xvfb
+start_xvfb 1024 768
+export DISPLAY=$display
 echo "Xvfb on display $display; wine prefix $WINEPREFIX"
 read_colours
 make_prefix
@@ -473,8 +368,4 @@ run_check check_scene_keys_escape
 use_desktop shell
 run_check check_switch_away
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "all checks passed"
+finish

@@ -8,42 +8,13 @@
 # manager does; without it that check is left out.
 # The first screenshot is kept as xvfb_screenshot.png in the current folder
 # (or in $VORN_E2E_ARTIFACTS).
-set -u
-
 vorn=${1:?usage: xvfb_test.sh path/to/vorn [path/to/wm_close]}
 wm_close=${2:-}
 rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
-artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
+# shellcheck source=e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-work=$(mktemp -d)
-xvfb_pid=
-vorn_pid=
-display=
-failures=0
-
-cleanup() {
-  if [ -n "$vorn_pid" ]; then kill -KILL "$vorn_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; fi
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 2' INT TERM HUP
-
-pass() { echo "ok: $*"; }
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-die() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-for tool in Xvfb xdotool xwd xwdtopnm pamdepth pamcut pamsumm pamscale pnmenlarge pamtopnm ppmhist \
-  pnmtopng od timeout; do
-  command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
-done
+require_tools pamsumm pamscale pnmenlarge pamtopnm ppmhist
 [ -x "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
 
@@ -51,35 +22,14 @@ done
 
 # A screen of $1 x $2 pixels; the picture is 640 x 480 times the largest
 # whole multiple that fits, centred.
-start_xvfb() {
-  screen_width=$1
-  screen_height=$2
+start_screen() {
+  start_xvfb "$1" "$2"
   local scale_x=$((screen_width / 640)) scale_y=$((screen_height / 480))
   picture_scale=$((scale_x < scale_y ? scale_x : scale_y))
   picture_width=$((640 * picture_scale))
   picture_height=$((480 * picture_scale))
   picture_left=$(((screen_width - picture_width) / 2))
   picture_top=$(((screen_height - picture_height) / 2))
-  Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
-    3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  local _
-  for _ in $(seq 100); do
-    if grep -qx '[0-9][0-9]*' "$work/display" 2>/dev/null; then
-      display=":$(cat "$work/display")"
-      return 0
-    fi
-    sleep 0.1
-  done
-  cat "$work/xvfb.log" >&2
-  die "Xvfb did not start within 10 s"
-}
-
-stop_xvfb() {
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-  xvfb_pid=
-  : >"$work/display"
 }
 
 start_vorn() {
@@ -93,39 +43,7 @@ find_window() {
     2>/dev/null | head -n 1
 }
 
-# An ended child stays a zombie until waited for, so kill -0 cannot tell.
-running() {
-  [ -n "$vorn_pid" ] || return 1
-  local state
-  state=$(sed 's/.*) //' "/proc/$vorn_pid/stat" 2>/dev/null) || return 1
-  [ "${state%% *}" != Z ]
-}
-
-# Waits up to $1 seconds for the program to end; sets exit_code (124 when it
-# had to be killed).
-wait_for_exit() {
-  local tenths=$(($1 * 10))
-  while [ "$tenths" -gt 0 ] && running; do
-    sleep 0.1
-    tenths=$((tenths - 1))
-  done
-  if running; then
-    kill -KILL "$vorn_pid" 2>/dev/null
-    wait "$vorn_pid" 2>/dev/null
-    exit_code=124
-  else
-    wait "$vorn_pid"
-    exit_code=$?
-  fi
-  vorn_pid=
-}
-
-key() { DISPLAY=$display timeout 10 xdotool "$@"; }
-
-screenshot() {
-  DISPLAY=$display timeout 10 xwd -root -silent >"$work/$1.xwd" &&
-    xwdtopnm "$work/$1.xwd" 2>/dev/null | pamdepth 255 >"$work/$1.ppm"
-}
+screenshot() { grab_screen "$1" 0 0 "$screen_width" "$screen_height"; }
 
 # Largest sample value in a rectangle of a screenshot: 0 means all black.
 region_max() {
@@ -137,22 +55,10 @@ picture_region() {
     "$work/$1.ppm"
 }
 
-# The four star colours, "r g b" each, from ROCK8.BMP's colour table
-# (blue, green, red, reserved per entry, right after the info header).
-star_colours() {
-  local header_size index
-  read -r -a header_bytes < <(od -An -tu1 -j 14 -N 4 "$rock_bmp")
-  header_size=$((header_bytes[0] + 256 * header_bytes[1]))
-  for index in 236 239 242 245; do
-    od -An -tu1 -j $((14 + header_size + 4 * index)) -N 3 "$rock_bmp" |
-      awk '{ print $3, $2, $1 }'
-  done
-}
-
 # Pixels of the picture drawn in any of the star colours.
 star_pixels() {
   picture_region "$1" | ppmhist -noheader |
-    awk -v colours="$(star_colours | tr '\n' ',')" '
+    awk -v colours="$(star_colour_list)" '
       BEGIN { n = split(colours, list, ","); for (i = 1; i <= n; i++) if (list[i] != "") wanted[list[i]] = 1 }
       { if (($1 " " $2 " " $3) in wanted) total += $5 }
       END { print total + 0 }'
@@ -245,58 +151,46 @@ check_scene_and_escape() {
   key keyup Down
   check_stars "$(star_pixels first)" "$(star_pixels streaks)"
 
-  key keydown Escape
-  sleep 1
-  if running; then
-    pass "the scene keeps running while Escape is held"
-  else
-    fail "the program ended while Escape was still held"
-  fi
-  key keyup Escape
-  wait_for_exit 15
-  if [ "$exit_code" -eq 0 ]; then
-    pass "Escape released: exit code 0"
-  else
-    fail "after Escape: exit code $exit_code"
-  fi
+  check_escape_quits 15
   if grep -q '^vorn:' "$work/scene.err"; then
     fail "the program reported a problem:"
     cat "$work/scene.err" >&2
   fi
 }
 
-check_space_quits() {
-  start_vorn space
-  local window
+# --- the other ways to end ------------------------------------------------------
+
+# check_quits RUN LABEL ACTION...: half a second after the window of a new
+# run is up, ACTION (given the window id) asks the program to end; it must
+# end with exit code 0 within 15 s.
+check_quits() {
+  local run=$1 label=$2 window
+  shift 2
+  start_vorn "$run"
   window=$(find_window)
-  [ -n "$window" ] || { fail "no window for the Space run"; return; }
-  key windowfocus "$window"
+  [ -n "$window" ] || { fail "no window for the $run run"; return; }
+  sleep 0.5
+  "$@" "$window" || { fail "$label: could not ask the program to end"; return; }
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "$label: exit code 0 after ${elapsed} s"
+  else
+    fail "$label: exit code $exit_code"
+  fi
+}
+
+press_space() {
+  key windowfocus "$1"
   sleep 0.5
   key keydown space
   sleep 0.3
   key keyup space
-  wait_for_exit 15
-  if [ "$exit_code" -eq 0 ]; then
-    pass "Space: exit code 0"
-  else
-    fail "after Space: exit code $exit_code"
-  fi
 }
 
-# --- closed from outside ---------------------------------------------------------
+send_terminate() { kill -TERM "$vorn_pid"; }
 
-check_terminate_quits() {
-  start_vorn terminate
-  [ -n "$(find_window)" ] || { fail "no window for the terminate run"; return; }
-  sleep 0.5
-  kill -TERM "$vorn_pid"
-  wait_for_exit 15
-  if [ "$exit_code" -eq 0 ]; then
-    pass "asked to end (SIGTERM): exit code 0"
-  else
-    fail "asked to end (SIGTERM): exit code $exit_code"
-  fi
-}
+# As a window manager does when the user closes the window.
+send_close() { DISPLAY=$display timeout 10 "$wm_close" "$1"; }
 
 # --- scaled by two ------------------------------------------------------------------
 
@@ -320,40 +214,21 @@ check_double_scale() {
   [ "$exit_code" -eq 0 ] || fail "scaled run: exit code $exit_code"
 }
 
-check_window_close() {
-  start_vorn close
-  local window
-  window=$(find_window)
-  [ -n "$window" ] || { fail "no window for the close run"; return; }
-  sleep 0.5
-  DISPLAY=$display timeout 10 "$wm_close" "$window" || { fail "could not send the close request"; return; }
-  wait_for_exit 15
-  if [ "$exit_code" -eq 0 ]; then
-    pass "closed by the window manager: exit code 0"
-  else
-    fail "closed by the window manager: exit code $exit_code"
-  fi
-}
-
 check_no_display
 
 # 1024 x 768 holds the picture once but not twice.
-start_xvfb 1024 768
+start_screen 1024 768
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 check_scene_and_escape
-check_space_quits
-check_terminate_quits
-if [ -n "$wm_close" ]; then check_window_close; fi
+check_quits space "Space" press_space
+check_quits terminate "asked to end (SIGTERM)" send_terminate
+if [ -n "$wm_close" ]; then check_quits close "closed by the window manager" send_close; fi
 stop_xvfb
 
 # 1400 x 1000 holds it twice.
-start_xvfb 1400 1000
+start_screen 1400 1000
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 check_double_scale
 stop_xvfb
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "all checks passed"
+finish
