@@ -4,7 +4,6 @@
 // surface calls.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -16,6 +15,7 @@
 #include "expand.h"
 #include "headless.h"
 #include "keys.h"
+#include "program_directory.h"
 #include "rocks.h"
 #include "scene.h"
 #include "stars.h"
@@ -23,14 +23,6 @@
 namespace {
 
 const std::size_t kScreenPixels = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
-
-std::string ProgramDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  std::string full(path, static_cast<std::size_t>(length));
-  return full.substr(0, full.find_last_of('/'));
-}
 
 std::uint32_t presentColours[256];
 std::vector<std::uint32_t> presentPixels(kScreenPixels);

@@ -4,23 +4,14 @@
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "headless.h"
 #include "platform.h"
 #include "portable/soft_ddraw.h"
 #include "portable/window_layer.h"
+#include "program_directory.h"
 
 namespace {
-
-// The folder of this test program, where the build put ROCK8.BMP.
-std::string ProgramDirectory() {
-  char path[4096] = {};
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  std::string directory(path, length > 0 ? static_cast<std::size_t>(length) : 0);
-  std::size_t slash = directory.rfind('/');
-  return slash == std::string::npos ? std::string() : directory.substr(0, slash);
-}
 
 // A run of the real program that holds Escape for two passes from pass 4.
 HeadlessConfig QuitEarly() {

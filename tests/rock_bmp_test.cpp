@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "bmp.h"
+#include "program_directory.h"
 
 namespace {
 
@@ -21,15 +20,6 @@ constexpr int height = 66;
 constexpr int cell = 64;
 // Left column of each picture cell in the top cell row.
 constexpr int cellLeft[4] = {1, 66, 131, 196};
-
-// The build puts ROCK8.BMP and its tool beside the test program.
-std::string ProgramDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  std::string full(path, std::size_t(length));
-  return full.substr(0, full.find_last_of('/'));
-}
 
 std::vector<std::uint8_t> FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,22 +1,12 @@
 // Shared helpers for tests that run the whole program on the headless host.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "headless.h"
-
-// The folder of the test program, where the build puts ROCK8.BMP.
-inline std::string ProgramDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  std::string full(path, static_cast<std::size_t>(length));
-  return full.substr(0, full.find_last_of('/'));
-}
+#include "program_directory.h"
 
 // A run of the demo that finds its picture beside the test program.
 inline HeadlessConfig DemoConfig(std::int64_t seed = 1) {

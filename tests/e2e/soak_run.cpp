@@ -3,24 +3,15 @@
 // and given back, then Escape. Exits 0 when the run ended on its own with
 // every DirectDraw object released exactly once; run natively, under the
 // sanitizers and under valgrind, which look at the memory.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "headless.h"
+#include "program_directory.h"
 
 namespace {
 
 const int kFrames = 300;
-
-std::string ProgramDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  std::string full(path, static_cast<std::size_t>(length));
-  return full.substr(0, full.find_last_of('/'));
-}
 
 // Twelve stretches of 25 passes, each with its own keys held.
 void PlayKeys(int pass) {
