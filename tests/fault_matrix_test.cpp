@@ -14,6 +14,7 @@
 
 #include "portable/soft_ddraw.h"
 #include "scenario.h"
+#include "surface_desc.h"
 
 namespace {
 
@@ -305,22 +306,14 @@ HeadlessResult ReleaseEverythingBut(const std::string& forgotten) {
   DirectDrawCreate(nullptr, &dd, nullptr);
   dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
   dd->SetDisplayMode(640, 480, 8);
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-  desc.dwBackBufferCount = 1;
+  DDSURFACEDESC desc = FlipChainDesc();
   IDirectDrawSurface* primary = nullptr;
   IDirectDrawSurface* back = nullptr;
   IDirectDrawSurface* sprite = nullptr;
   dd->CreateSurface(&desc, &primary, nullptr);
   DDSCAPS caps = {DDSCAPS_BACKBUFFER};
   primary->GetAttachedSurface(&caps, &back);
-  desc = DDSURFACEDESC();
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = desc.dwHeight = 64;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc = OffscreenDesc(64, 64);
   dd->CreateSurface(&desc, &sprite, nullptr);
   if (forgotten != "sprite") sprite->Release();
   if (forgotten != "back buffer") back->Release();

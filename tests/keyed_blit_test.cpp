@@ -10,6 +10,7 @@
 #include "headless.h"
 #include "platform.h"
 #include "portable/soft_ddraw.h"
+#include "surface_desc.h"
 
 namespace {
 
@@ -17,12 +18,7 @@ const int kMaxWidth = 130;
 const int kRows = 3;
 
 IDirectDrawSurface* Offscreen(IDirectDraw* dd, int width, int height) {
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = width;
-  desc.dwHeight = height;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  DDSURFACEDESC desc = OffscreenDesc(width, height);
   IDirectDrawSurface* surface = nullptr;
   return dd->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
 }

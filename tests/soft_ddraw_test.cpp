@@ -11,6 +11,7 @@
 #include "headless.h"
 #include "platform.h"
 #include "portable/soft_ddraw.h"
+#include "surface_desc.h"
 
 namespace {
 
@@ -33,23 +34,14 @@ class SoftDirectDraw : public ::testing::Test {
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
     ASSERT_EQ(dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
     ASSERT_EQ(dd->SetDisplayMode(640, 480, 8), DD_OK);
-    DDSURFACEDESC desc = {};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
+    DDSURFACEDESC desc = FlipChainDesc();
     ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
     DDSCAPS caps = {DDSCAPS_BACKBUFFER};
     ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
   }
 
   IDirectDrawSurface* Offscreen(int width, int height) {
-    DDSURFACEDESC desc = {};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = width;
-    desc.dwHeight = height;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    DDSURFACEDESC desc = OffscreenDesc(width, height);
     IDirectDrawSurface* surface = nullptr;
     EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DD_OK);
     return surface;
@@ -266,11 +258,7 @@ TEST_F(SoftDirectDraw, LocksAreExclusiveAndBlockBlitsAndFlips) {
 }
 
 TEST_F(SoftDirectDraw, CreationFollowsCooperativeLevelModeAndRecordSizes) {
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-  desc.dwBackBufferCount = 1;
+  DDSURFACEDESC desc = FlipChainDesc();
   IDirectDrawSurface* surface = nullptr;
   EXPECT_EQ(dd->CreateSurface(&desc, &surface, nullptr), DDERR_PRIMARYSURFACEALREADYEXISTS);
   desc.dwSize = 100;
@@ -290,8 +278,7 @@ TEST_F(SoftDirectDraw, CreationFollowsCooperativeLevelModeAndRecordSizes) {
   EXPECT_EQ(second->SetDisplayMode(640, 480, 8), DDERR_NOEXCLUSIVEMODE);
   EXPECT_EQ(second->CreateSurface(&desc, &surface, nullptr), DDERR_NOCOOPERATIVELEVELSET);
   ASSERT_EQ(second->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  desc = FlipChainDesc();
   EXPECT_EQ(second->CreateSurface(&desc, &surface, nullptr), DDERR_NOEXCLUSIVEMODE);
   EXPECT_EQ(second->Release(), 0u);
 

@@ -10,6 +10,7 @@
 #include "display.h"
 #include "scenario.h"
 #include "sprite.h"
+#include "surface_desc.h"
 
 namespace {
 
@@ -57,12 +58,7 @@ std::vector<std::uint8_t> ReadSurface(IDirectDrawSurface* surface, int width, in
 }
 
 IDirectDrawSurface* MakeScreenSizedSurface(DWORD fill) {
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = 640;
-  desc.dwHeight = 480;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  DDSURFACEDESC desc = OffscreenDesc(640, 480);
   IDirectDrawSurface* surface = nullptr;
   EXPECT_EQ(display.displayObject->CreateSurface(&desc, &surface, nullptr), DD_OK);
   DDBLTFX fx = {};
