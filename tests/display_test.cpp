@@ -225,9 +225,7 @@ TEST(Display, BackBufferLocksOnceWithItsPitchAndUnlocksOnce) {
 }
 
 bool HasStarPixels(const HeadlessFrame& frame) {
-  return std::any_of(frame.pixels.begin(), frame.pixels.end(), [](std::uint8_t index) {
-    return index == 236 || index == 239 || index == 242 || index == 245;
-  });
+  return std::any_of(frame.pixels.begin(), frame.pixels.end(), IsStarColour);
 }
 
 TEST(Display, AFailedBackBufferLockPlotsNothing) {

@@ -32,6 +32,11 @@ inline int CountCalls(const HeadlessResult& result, const std::string& prefix) {
   return count;
 }
 
+// The palette indices stars are drawn with, one per speed class.
+inline bool IsStarColour(std::uint8_t index) {
+  return index == 236 || index == 239 || index == 242 || index == 245;
+}
+
 inline std::uint8_t PixelAt(const HeadlessFrame& frame, int x, int y) {
   return frame.pixels[static_cast<std::size_t>(y) * frame.width + x];
 }
