@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bmp.h"
+#include "bmp_writer.h"
 #include "headless.h"
 #include "portable/call_trace.h"
 
@@ -36,38 +37,30 @@ void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 // Offsets of the header fields the tests change.
 enum { TYPE_AT = 0, WIDTH_AT = 18, HEIGHT_AT = 22, DEPTH_AT = 28, SIZE_IMAGE_AT = 34 };
 
-// A file as a writer would make it: headers, colour table, then the stored
-// rows (bottom row first), with biSizeImage the length of those rows.
-Bytes BmpFile(int width, int height, int depth, const Bytes& colourTable, const Bytes& rows) {
-  Bytes bytes(54, 0);
-  Put16(bytes, TYPE_AT, 0x4D42);
-  Put32(bytes, 2, std::uint32_t(54 + colourTable.size() + rows.size()));
-  Put32(bytes, 10, std::uint32_t(54 + colourTable.size()));
-  Put32(bytes, 14, 40);
-  Put32(bytes, WIDTH_AT, std::uint32_t(width));
-  Put32(bytes, HEIGHT_AT, std::uint32_t(height));
-  Put16(bytes, 26, 1);
-  Put16(bytes, DEPTH_AT, std::uint32_t(depth));
-  Put32(bytes, SIZE_IMAGE_AT, std::uint32_t(rows.size()));
-  Put32(bytes, 46, std::uint32_t(colourTable.size() / 4));
-  bytes.insert(bytes.end(), colourTable.begin(), colourTable.end());
-  bytes.insert(bytes.end(), rows.begin(), rows.end());
-  return bytes;
+// A file as the tools write it: headers, colour table, then the rows bottom
+// row first, with biSizeImage the length of those rows. pixels holds the
+// picture's rows top row first.
+Bytes BmpFile(int width, int height, int depth, const std::vector<BmpColour>& colourTable,
+              const Bytes& pixels) {
+  EXPECT_EQ(pixels.size(), BmpRowBytes(width, depth) * std::size_t(height));
+  return BmpEncode({width, height, depth, pixels.data(), colourTable.data(),
+                    int(colourTable.size())});
 }
 
-// Entry i stored as blue i, green 0x20, red 0xFF - i, reserved 0x77.
-Bytes ColourTable(int entries) {
-  Bytes table;
+// Entry i is red 0xFF - i, green 0x20, blue i.
+std::vector<BmpColour> ColourTable(int entries) {
+  std::vector<BmpColour> table;
   for (int i = 0; i < entries; ++i) {
-    table.insert(table.end(), {std::uint8_t(i), 0x20, std::uint8_t(0xFF - i), 0x77});
+    table.push_back({std::uint8_t(0xFF - i), 0x20, std::uint8_t(i)});
   }
   return table;
 }
 
-// Stored row r holds bytes r*16 + column, so every byte says where it was.
+// Rows top row first, numbered as the file stores them, bottom row 0: row r
+// holds bytes r*16 + column, so every byte says where it was stored.
 Bytes NumberedRows(int rowBytes, int rows) {
   Bytes bytes;
-  for (int r = 0; r < rows; ++r) {
+  for (int r = rows - 1; r >= 0; --r) {
     for (int c = 0; c < rowBytes; ++c) bytes.push_back(std::uint8_t(r * 16 + c));
   }
   return bytes;
@@ -122,10 +115,8 @@ class BmpReadTest : public ::testing::Test {
 };
 
 TEST_F(BmpReadTest, EightBitKeepsIndicesTopRowFirstAndMakesADisplayPalette) {
-  Bytes table = ColourTable(256);
-  table[4 * 1 + 0] = 0x10;  // entry 1: blue 0x10, green 0x20, red 0x30
-  table[4 * 1 + 2] = 0x30;
-  table[4 * 1 + 3] = 0;
+  std::vector<BmpColour> table = ColourTable(256);
+  table[1] = {0x30, 0x20, 0x10};
   Bytes file = BmpFile(4, 3, 8, table, NumberedRows(4, 3));
   ASSERT_EQ(Read(file), 1) << BmpFailureReason();
 
@@ -179,8 +170,8 @@ TEST_F(BmpReadTest, ShortColourTableStillGivesTheRightPixels) {
 
 TEST_F(BmpReadTest, TwentyFourBitBecomesFiveFiveFiveTopRowFirst) {
   Bytes rows = {
-      0xFF, 0x80, 0x08, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xF8,  // bottom row
       0x07, 0x07, 0x07, 0xF8, 0, 0, 0x00, 0xF8, 0x00, 0x08, 0x10, 0x18,  // top row
+      0xFF, 0x80, 0x08, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xF8,  // bottom row
   };
   ASSERT_EQ(Read(BmpFile(4, 2, 24, {}, rows)), 1) << BmpFailureReason();
 
@@ -259,12 +250,17 @@ TEST_F(BmpReadTest, RefusesFilesWhoseHeadersCannotBeTrusted) {
 TEST_F(BmpReadTest, RowsMustNotNeedPaddingAtAnyDepth) {
   // One 24-bit pixel is 3 bytes a row; one 16-bit pixel 2: both would be
   // padded to 4 in the file.
-  ExpectRefused(BmpFile(1, 2, 24, {}, Bytes(8, 0)), "need padding");
-  ExpectRefused(BmpFile(1, 2, 16, {}, Bytes(8, 0)), "need padding");
-  ExpectRefused(BmpFile(6, 1, 8, ColourTable(256), Bytes(8, 0)), "need padding");
-  // Sizes that overflow 32 bits once multiplied out.
-  ExpectRefused(BmpFile(0x40000000, 4, 24, {}, Bytes(12, 0)), "too large");
-  ExpectRefused(BmpFile(65536, 65536, 16, {}, Bytes(16, 0)), "too large");
+  ExpectRefused(BmpFile(1, 2, 24, {}, Bytes(6, 0)), "need padding");
+  ExpectRefused(BmpFile(1, 2, 16, {}, Bytes(4, 0)), "need padding");
+  ExpectRefused(BmpFile(6, 1, 8, ColourTable(256), Bytes(6, 0)), "need padding");
+  // Sizes that overflow 32 bits once multiplied out: depth, width, height.
+  const std::uint32_t overflowing[][3] = {{24, 0x40000000, 4}, {16, 65536, 65536}};
+  for (const auto& size : overflowing) {
+    Bytes huge = BmpFile(4, 1, int(size[0]), {}, Bytes(BmpRowBytes(4, int(size[0])), 0));
+    Put32(huge, WIDTH_AT, size[1]);
+    Put32(huge, HEIGHT_AT, size[2]);
+    ExpectRefused(huge, "too large");
+  }
 }
 
 // The reader's allocations, in order: the pixel block (for a 24-bit file
@@ -290,7 +286,8 @@ TEST_F(BmpReadTest, AllocationFailuresAreRefusedOrLeaveRowsAsStored) {
   int result = BmpRead(&image, eightBit.c_str());
   TraceDisarmFaults();
   ASSERT_EQ(result, 1);
-  EXPECT_EQ(Bytes(image.pixels, image.pixels + 8), NumberedRows(4, 2));
+  EXPECT_EQ(Bytes(image.pixels, image.pixels + 8),
+            Bytes({0x00, 0x01, 0x02, 0x03, 0x10, 0x11, 0x12, 0x13}));
 
   std::uint8_t rows[] = {1, 2, 3, 4};
   TraceArmFault("malloc", FaultMode::Once);

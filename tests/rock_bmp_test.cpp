@@ -2,6 +2,7 @@
 // its cells from, a picture worth looking at, and the star colours.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,80 @@ double Luminance(const PALETTEENTRY& entry) {
   return 0.299 * entry.peRed + 0.587 * entry.peGreen + 0.114 * entry.peBlue;
 }
 
+// A square of palette indices, rows top first: one rock's cell, or the icon.
+struct Square {
+  int size;
+  std::vector<std::uint8_t> indices;
+  std::uint8_t At(int x, int y) const { return indices[std::size_t(y * size + x)]; }
+};
+
+// Index 0 is transparent, so a rock must be one solid piece: every index-0
+// pixel of its square can be reached from the top-left corner through index
+// 0. Returns how many pixels the rock covers; fails the test at a hole.
+int SolidRockPixels(const Square& square) {
+  const int size = square.size;
+  std::vector<bool> outside(square.indices.size(), false);
+  std::vector<int> pending = {0};
+  outside[0] = true;
+  while (!pending.empty()) {
+    int at = pending.back();
+    pending.pop_back();
+    int x = at % size, y = at / size;
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& step : steps) {
+      int nx = x + step[0], ny = y + step[1];
+      if (nx < 0 || ny < 0 || nx >= size || ny >= size) continue;
+      if (outside[ny * size + nx] || square.At(nx, ny) != 0) continue;
+      outside[ny * size + nx] = true;
+      pending.push_back(ny * size + nx);
+    }
+  }
+  int rockPixels = 0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      bool rock = square.At(x, y) != 0;
+      if (rock == outside[y * size + x]) {
+        ADD_FAILURE() << "hole in the rock at " << x << "," << y;
+        return -1;
+      }
+      rockPixels += rock;
+    }
+  }
+  return rockPixels;
+}
+
+struct Lighting {
+  double litOverShadowed;  // mean brightness, upper-left half over lower-right
+  int shades;              // distinct indices on the rock
+};
+
+Lighting LightingOf(const Square& square, const PALETTEENTRY* palette) {
+  double lit = 0, shadowed = 0;
+  int litCount = 0, shadowedCount = 0;
+  bool shades[256] = {};
+  for (int y = 0; y < square.size; ++y) {
+    for (int x = 0; x < square.size; ++x) {
+      std::uint8_t index = square.At(x, y);
+      if (index == 0) continue;
+      shades[index] = true;
+      double brightness = Luminance(palette[index]);
+      if (x + y < square.size - 2) {
+        lit += brightness;
+        ++litCount;
+      } else {
+        shadowed += brightness;
+        ++shadowedCount;
+      }
+    }
+  }
+  Lighting lighting{0, 0};
+  for (bool used : shades) lighting.shades += used;
+  if (litCount > 0 && shadowedCount > 0 && shadowed > 0) {
+    lighting.litOverShadowed = (lit / litCount) / (shadowed / shadowedCount);
+  }
+  return lighting;
+}
+
 class RockBmpTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -41,6 +116,13 @@ class RockBmpTest : public ::testing::Test {
 
   std::uint8_t At(int x, int y) const { return image.pixels[y * width + x]; }
   std::uint8_t InCell(int c, int x, int y) const { return At(cellLeft[c] + x, 1 + y); }
+  Square Cell(int c) const {
+    Square square{cell, {}};
+    for (int y = 0; y < cell; ++y) {
+      for (int x = 0; x < cell; ++x) square.indices.push_back(InCell(c, x, y));
+    }
+    return square;
+  }
 
   std::string path;
   BmpImage image;
@@ -82,34 +164,9 @@ TEST_F(RockBmpTest, BordersAndCellEdgesAreIndexZero) {
   }
 }
 
-// Index 0 is transparent, so a rock must be one solid piece: every index-0
-// pixel of a cell can be reached from the cell's edge through index 0.
 TEST_F(RockBmpTest, EachRockIsOneSolidPieceOfAFairSize) {
   for (int c = 0; c < 4; ++c) {
-    std::vector<bool> outside(cell * cell, false);
-    std::vector<int> pending = {0};
-    outside[0] = true;
-    while (!pending.empty()) {
-      int at = pending.back();
-      pending.pop_back();
-      int x = at % cell, y = at / cell;
-      const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-      for (const auto& step : steps) {
-        int nx = x + step[0], ny = y + step[1];
-        if (nx < 0 || ny < 0 || nx >= cell || ny >= cell) continue;
-        if (outside[ny * cell + nx] || InCell(c, nx, ny) != 0) continue;
-        outside[ny * cell + nx] = true;
-        pending.push_back(ny * cell + nx);
-      }
-    }
-    int rockPixels = 0;
-    for (int y = 0; y < cell; ++y) {
-      for (int x = 0; x < cell; ++x) {
-        bool rock = InCell(c, x, y) != 0;
-        ASSERT_NE(rock, outside[y * cell + x]) << "hole in rock " << c << " at " << x << "," << y;
-        rockPixels += rock;
-      }
-    }
+    int rockPixels = SolidRockPixels(Cell(c));
     EXPECT_GT(rockPixels, cell * cell / 4) << c;
     EXPECT_LT(rockPixels, cell * cell * 3 / 4) << c;  // irregular, not a filled square
   }
@@ -124,31 +181,9 @@ TEST_F(RockBmpTest, RocksAreDistinctTexturedAndLitFromTheUpperLeft) {
       }
       EXPECT_GT(differing, cell * cell / 8) << c << " and " << other;
     }
-    // Upper-left half of the rock against its lower-right half.
-    double lit = 0, shadowed = 0;
-    int litCount = 0, shadowedCount = 0;
-    bool shades[256] = {};
-    for (int y = 0; y < cell; ++y) {
-      for (int x = 0; x < cell; ++x) {
-        std::uint8_t index = InCell(c, x, y);
-        if (index == 0) continue;
-        shades[index] = true;
-        double brightness = Luminance(image.palette[index]);
-        if (x + y < cell - 2) {
-          lit += brightness;
-          ++litCount;
-        } else {
-          shadowed += brightness;
-          ++shadowedCount;
-        }
-      }
-    }
-    ASSERT_GT(litCount, 0);
-    ASSERT_GT(shadowedCount, 0);
-    EXPECT_GT(lit / litCount, 1.3 * (shadowed / shadowedCount)) << c;
-    int distinctShades = 0;
-    for (bool used : shades) distinctShades += used;
-    EXPECT_GE(distinctShades, 24) << c;
+    Lighting lighting = LightingOf(Cell(c), image.palette);
+    EXPECT_GT(lighting.litOverShadowed, 1.3) << c;
+    EXPECT_GE(lighting.shades, 24) << c;
   }
 }
 
@@ -182,6 +217,55 @@ TEST(RockBmpTool, MakesTheSameFileEveryTime) {
   EXPECT_FALSE(made.empty());
   EXPECT_TRUE(made == FileBytes(directory + "/ROCK8.BMP"));
   EXPECT_NE(std::system(("\"" + directory + "/make_rock_bmp\" 2>/dev/null").c_str()), 0);
+}
+
+// The icon make_icon draws for the Windows program: one 32 x 32 image of one
+// of our rocks, in the rock palette, with a mask that lets the ground show
+// exactly where the rock is not.
+TEST_F(RockBmpTest, IconIsOneSolidLitRockInTheRockPalette) {
+  const std::string directory = ProgramDirectory();
+  const std::string icon = directory + "/rock_bmp_test.ico";
+  ASSERT_EQ(std::system(("\"" + directory + "/make_icon\" \"" + icon + "\"").c_str()), 0);
+  const std::vector<std::uint8_t> file = FileBytes(icon);
+  std::remove(icon.c_str());
+  const int size = 32;
+  const std::size_t table = 22 + 40, rows = table + 1024, mask = rows + size * size;
+  ASSERT_EQ(file.size(), mask + size * 4);
+  // Directory: an icon of one 32 x 32 image, 256 colours, planes 1, 8 bits,
+  // 2216 bytes right after the directory; the image is twice 32 rows high.
+  const std::vector<std::uint8_t> head = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 8, 0,
+                                          0xA8, 8, 0, 0, 22, 0, 0, 0, 40, 0, 0, 0,
+                                          32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 8, 0};
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), file.begin()));
+  const std::vector<std::uint8_t> rock8 = FileBytes(path);
+  EXPECT_TRUE(std::equal(file.begin() + table, file.begin() + rows, rock8.begin() + 54));
+
+  Square picture{size, {}};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      std::uint8_t index = file[rows + std::size_t((size - 1 - y) * size + x)];
+      bool ground = file[mask + std::size_t((size - 1 - y) * 4 + x / 8)] & (0x80 >> x % 8);
+      ASSERT_EQ(ground, index == 0) << x << "," << y;
+      picture.indices.push_back(index);
+    }
+  }
+  int rockPixels = SolidRockPixels(picture);
+  EXPECT_GT(rockPixels, size * size * 2 / 5);
+  EXPECT_LT(rockPixels, size * size * 17 / 20);
+  Lighting lighting = LightingOf(picture, image.palette);
+  EXPECT_GT(lighting.litOverShadowed, 1.3);
+  EXPECT_GE(lighting.shades, 16);
+  // A dark outline keeps the rock apart from any desktop behind it.
+  int brightEdges = 0;
+  for (int y = 1; y + 1 < size; ++y) {
+    for (int x = 1; x + 1 < size; ++x) {
+      if (picture.At(x, y) == 0) continue;
+      bool edge = picture.At(x - 1, y) == 0 || picture.At(x + 1, y) == 0 ||
+                  picture.At(x, y - 1) == 0 || picture.At(x, y + 1) == 0;
+      brightEdges += edge && Luminance(image.palette[picture.At(x, y)]) >= 40.0;
+    }
+  }
+  EXPECT_EQ(brightEdges, 0);
 }
 
 }  // namespace
