@@ -14,42 +14,26 @@
 #include <vector>
 
 #include "bmp.h"
+#include "bmp_writer.h"
 
 namespace {
 
 const int kEightBitSide = 4096;       // 16 MB of pixels
 const int kTwentyFourBitSide = 2048;  // 12 MB of pixels
 
-void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// A square picture of the given depth with a varied pattern, bottom row
-// first, no row gaps (the sides are multiples of 4).
+// A square picture of the given depth with a varied pattern and, at 8 bits,
+// a varied colour table (the sides are multiples of 4: no row padding).
 bool WritePicture(const std::string& path, int side, int depth) {
-  const std::uint32_t tableBytes = depth == 8 ? 1024 : 0;
-  const std::uint32_t pixelBytes = std::uint32_t(side) * side * (depth / 8);
-  const std::uint32_t offset = 54 + tableBytes;
-  std::vector<std::uint8_t> bytes(offset + pixelBytes);
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  PutLe(bytes, 2, offset + pixelBytes, 4);
-  PutLe(bytes, 10, offset, 4);
-  PutLe(bytes, 14, 40, 4);
-  PutLe(bytes, 18, side, 4);
-  PutLe(bytes, 22, side, 4);
-  PutLe(bytes, 26, 1, 2);
-  PutLe(bytes, 28, depth, 2);
-  PutLe(bytes, 34, pixelBytes, 4);
   std::uint32_t state = 12345;
-  for (std::size_t i = 54; i < bytes.size(); ++i) {
+  auto next = [&state] {
     state = state * 1103515245u + 12345u;
-    bytes[i] = static_cast<std::uint8_t>(state >> 16);
-  }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), bytes.size(), 1, file) == 1;
-  return std::fclose(file) == 0 && written;
+    return static_cast<std::uint8_t>(state >> 16);
+  };
+  BmpColour colours[256];
+  for (BmpColour& colour : colours) colour = {next(), next(), next()};
+  std::vector<std::uint8_t> pixels(std::size_t(side) * side * (depth / 8));
+  for (std::uint8_t& pixel : pixels) pixel = next();
+  return BmpSave(path.c_str(), {side, side, depth, pixels.data(), colours, depth == 8 ? 256 : 0});
 }
 
 // The two pictures, written once per process into a private folder that is
