@@ -1,5 +1,6 @@
 // The generated ROCK8.BMP beside the program: the layout the rock field cuts
-// its cells from, a picture worth looking at, and the star colours.
+// its cells from, a picture worth looking at, and the star colours; and the
+// Windows program's icon, one more of the same rocks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
