@@ -13,25 +13,19 @@
 
 namespace {
 
-// The calls of a run without key reads, which would drown everything else.
-std::vector<std::string> CallsWithoutKeys(const HeadlessResult& result) {
-  std::vector<std::string> calls;
-  for (const std::string& call : result.calls) {
-    if (call.rfind("GetAsyncKeyState", 0) != 0) calls.push_back(call);
-  }
-  return calls;
-}
-
-std::string Sized(const char* name) {
-  return std::string(name) + "=" + std::to_string(sizeof(DDSURFACEDESC));
-}
-
-std::vector<std::string> Matching(const std::vector<std::string>& calls, const char* prefix) {
-  std::vector<std::string> found;
-  for (const std::string& call : calls) {
-    if (call.rfind(prefix, 0) == 0) found.push_back(call);
-  }
+// The recorded calls named name, in order.
+std::vector<const TraceCall*> Named(const HeadlessResult& result, const char* name) {
+  std::vector<const TraceCall*> found;
+  for (const TraceCall& call : result.calls)
+    if (call.name == std::string(name)) found.push_back(&call);
   return found;
+}
+
+// The objects the calls named name were made on, in order.
+std::vector<std::string> ObjectsOf(const HeadlessResult& result, const char* name) {
+  std::vector<std::string> labels;
+  for (const TraceCall* call : Named(result, name)) labels.push_back(call->Label("this"));
+  return labels;
 }
 
 TEST(Display, StartupAndShutdownCallTheDisplayWithTheRightValues) {
@@ -40,66 +34,94 @@ TEST(Display, StartupAndShutdownCallTheDisplayWithTheRightValues) {
   QuitAfter(config, 1);
   HeadlessResult result = HeadlessRun(config);
   ASSERT_EQ(result.exitCode, 0);
-  std::vector<std::string> calls = CallsWithoutKeys(result);
 
-  const std::string primary = "CreateSurface(dd1, " + Sized("dwSize") +
-                              ", dwFlags=0x21, dwCaps=0x218, dwWidth=0, dwHeight=0, "
-                              "dwBackBufferCount=1, outer=null)";
-  const std::vector<std::string> opening = {
-      "DirectDrawCreate(guid=null, outer=null)",
-      "SetCooperativeLevel(dd1, hwnd1, 0x53)",
-      "SetDisplayMode(dd1, 640, 480, 8)",
-      primary,
-      "GetAttachedSurface(surface1, dwCaps=0x4)",
-      "CreatePalette(dd1, 0x44, entries=set, outer=null)",
-      "SetPalette(surface1, palette1)",
-  };
-  auto first = std::find(calls.begin(), calls.end(), opening[0]);
-  ASSERT_NE(first, calls.end());
-  std::vector<std::string> displayCalls;
-  for (auto it = first; it != calls.end(); ++it) {
-    if (it->rfind("Host", 0) != 0) displayCalls.push_back(*it);
+  // The display's opening, in order, leaving out key reads and host calls.
+  std::vector<const TraceCall*> calls;
+  for (const TraceCall& call : result.calls) {
+    std::string name = call.name;
+    if (name != "GetAsyncKeyState" && name.rfind("Host", 0) != 0) calls.push_back(&call);
   }
-  ASSERT_GE(displayCalls.size(), opening.size());
-  for (std::size_t i = 0; i < opening.size(); ++i) EXPECT_EQ(displayCalls[i], opening[i]);
+  auto first = std::find_if(calls.begin(), calls.end(), [](const TraceCall* call) {
+    return call->name == std::string("DirectDrawCreate");
+  });
+  const std::vector<std::string> opening = {"DirectDrawCreate", "SetCooperativeLevel",
+                                            "SetDisplayMode",   "CreateSurface",
+                                            "GetAttachedSurface", "CreatePalette", "SetPalette"};
+  ASSERT_GE(calls.end() - first, static_cast<long>(opening.size()));
+  for (std::size_t i = 0; i < opening.size(); ++i) EXPECT_EQ(first[i]->name, opening[i]);
+  EXPECT_EQ(first[0]->Find("driver")->given, false);
+  EXPECT_EQ(first[1]->Label("window"), "hwnd1");
+  EXPECT_EQ(first[1]->Number("flags"),
+            DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX);
+  EXPECT_EQ(first[2]->Number("width"), 640);
+  EXPECT_EQ(first[2]->Number("height"), 480);
+  EXPECT_EQ(first[2]->Number("bitsPerPixel"), 8);
+  const TraceCall& chain = *first[3];
+  EXPECT_STREQ(chain.variant, "PRIMARY");
+  EXPECT_EQ(chain.Number("dwSize"), static_cast<std::int64_t>(sizeof(DDSURFACEDESC)));
+  EXPECT_EQ(chain.Number("dwFlags"), DDSD_CAPS | DDSD_BACKBUFFERCOUNT);
+  EXPECT_EQ(chain.Number("dwCaps"), DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX);
+  EXPECT_EQ(chain.Number("dwBackBufferCount"), 1);
+  EXPECT_EQ(first[4]->Label("this"), "surface1");
+  EXPECT_EQ(first[4]->Number("dwCaps"), DDSCAPS_BACKBUFFER);
+  EXPECT_EQ(first[5]->Number("flags"), DDPCAPS_8BIT | DDPCAPS_ALLOW256);
+  EXPECT_EQ(first[6]->Label("this"), "surface1");
+  EXPECT_EQ(first[6]->Label("palette"), "palette1");
 
-  EXPECT_EQ(Matching(calls, "SetEntries"), std::vector<std::string>{"SetEntries(palette1, 0x0, 0, 256)"});
+  std::vector<const TraceCall*> entries = Named(result, "SetEntries");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0]->Number("first"), 0);
+  EXPECT_EQ(entries[0]->Number("count"), 256);
 
   // 45 sprite surfaces, each keyed on index 0 and filled through one lock.
-  std::vector<std::string> sprites = Matching(calls, "CreateSurface(dd1, dwSize");
-  ASSERT_EQ(sprites.size(), 46u);
-  for (std::size_t i = 1; i < sprites.size(); ++i) {
-    EXPECT_EQ(sprites[i], "CreateSurface(dd1, " + Sized("dwSize") +
-                              ", dwFlags=0x7, dwCaps=0x840, dwWidth=64, dwHeight=64, "
-                              "dwBackBufferCount=0, outer=null)");
+  std::vector<const TraceCall*> surfaces = Named(result, "CreateSurface");
+  ASSERT_EQ(surfaces.size(), 46u);
+  for (std::size_t i = 1; i < surfaces.size(); ++i) {
+    EXPECT_STREQ(surfaces[i]->variant, "OFFSCREEN");
+    EXPECT_EQ(surfaces[i]->Number("dwFlags"), DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT);
+    EXPECT_EQ(surfaces[i]->Number("dwCaps"), DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+    EXPECT_EQ(surfaces[i]->Number("dwWidth"), 64);
+    EXPECT_EQ(surfaces[i]->Number("dwHeight"), 64);
   }
-  std::vector<std::string> keys = Matching(calls, "SetColorKey");
+  std::vector<const TraceCall*> keys = Named(result, "SetColorKey");
   ASSERT_EQ(keys.size(), 45u);
-  EXPECT_EQ(keys[0], "SetColorKey(surface3, 0x8, 0..0)");
+  EXPECT_EQ(keys[0]->Label("this"), "surface3");
+  EXPECT_EQ(keys[0]->Number("flags"), DDCKEY_SRCBLT);
+  EXPECT_EQ(keys[0]->Number("low"), 0);
 
   // Both pages cleared before the first frame, with a whole fill record.
-  const std::string fill = "flags=0x1000400, fx=(dwSize=" + std::to_string(sizeof(DDBLTFX)) +
-                           ", dwFillColor=0x0))";
-  auto firstPeek = std::find_if(calls.begin(), calls.end(),
-                                [](const std::string& c) { return c.rfind("PeekMessageA", 0) == 0; });
-  ASSERT_NE(firstPeek, calls.end());
-  EXPECT_EQ(*(firstPeek - 2), "Blt(surface1, dest=null, src=null, srcRect=null, " + fill);
-  EXPECT_EQ(*(firstPeek - 1), "Blt(surface2, dest=null, src=null, srcRect=null, " + fill);
+  auto firstPeek = std::find_if(calls.begin(), calls.end(), [](const TraceCall* call) {
+    return call->name == std::string("PeekMessageA");
+  });
+  ASSERT_GE(firstPeek - calls.begin(), 2);
+  for (int page = 0; page < 2; ++page) {
+    const TraceCall& clear = *firstPeek[page - 2];
+    EXPECT_STREQ(clear.variant, "COLORFILL");
+    EXPECT_EQ(clear.Label("this"), page == 0 ? "surface1" : "surface2");
+    EXPECT_EQ(clear.Find("dest")->given, false);
+    EXPECT_EQ(clear.Number("flags"), DDBLT_COLORFILL | DDBLT_WAIT);
+    EXPECT_EQ(clear.Number("fx.dwSize"), static_cast<std::int64_t>(sizeof(DDBLTFX)));
+    EXPECT_EQ(clear.Number("fx.dwFillColor"), 0);
+  }
 
-  EXPECT_EQ(Matching(calls, "Flip").size(), 2u);
-  EXPECT_EQ(Matching(calls, "Flip")[0], "Flip(surface1, null, 0x1)");
-  EXPECT_EQ(Matching(calls, "Sleep").size(), 2u);
-  EXPECT_EQ(Matching(calls, "Sleep")[0], "Sleep(30)");
+  std::vector<const TraceCall*> flips = Named(result, "Flip");
+  ASSERT_EQ(flips.size(), 2u);
+  EXPECT_EQ(flips[0]->Label("this"), "surface1");
+  EXPECT_EQ(flips[0]->Label("target"), "null");
+  EXPECT_EQ(flips[0]->Number("flags"), DDFLIP_WAIT);
+  std::vector<const TraceCall*> sleeps = Named(result, "Sleep");
+  ASSERT_EQ(sleeps.size(), 2u);
+  EXPECT_EQ(sleeps[0]->Number("milliseconds"), 30);
 
   // Shutdown: the 45 sprites, then back buffer, primary, display object;
   // the palette goes with the display object.
-  std::vector<std::string> releases = Matching(calls, "Release(");
+  std::vector<std::string> releases = ObjectsOf(result, "Release");
   ASSERT_EQ(releases.size(), 48u);
-  EXPECT_EQ(releases[0], "Release(surface3)");
-  EXPECT_EQ(releases[44], "Release(surface47)");
-  EXPECT_EQ(releases[45], "Release(surface2)");
-  EXPECT_EQ(releases[46], "Release(surface1)");
-  EXPECT_EQ(releases[47], "Release(dd1)");
+  EXPECT_EQ(releases[0], "surface3");
+  EXPECT_EQ(releases[44], "surface47");
+  EXPECT_EQ(releases[45], "surface2");
+  EXPECT_EQ(releases[46], "surface1");
+  EXPECT_EQ(releases[47], "dd1");
   EXPECT_EQ(result.liveObjectsAfter, 0);
   EXPECT_EQ(result.misuses, 0);
 }
@@ -113,35 +135,36 @@ TEST(Display, EachFrameReadsTheKeysWhereTheyAreUsed) {
   // (Right only when Left is not held).
   const int perFrame = 2 + 4 * 600 + 600 + 4 * 45;
   EXPECT_EQ(CountCalls(result, "GetAsyncKeyState"), 3 * perFrame - 1);  // Space unread while Escape is held
-  EXPECT_EQ(CountCalls(result, "Lock(surface2,"), 3);
-  EXPECT_EQ(CountCalls(result, "Unlock(surface2,"), 3);
+  EXPECT_EQ(CountCalls(result, "Lock", "surface2"), 3);
+  EXPECT_EQ(CountCalls(result, "Unlock", "surface2"), 3);
 }
 
 struct StepFailure {
   const char* fault;
-  std::vector<std::string> releases;
+  const char* variant;
+  std::vector<std::string> released;
 };
 
 TEST(Display, FailureAtEachStartupStepReleasesExactlyWhatExists) {
   const std::vector<StepFailure> steps = {
-      {"DirectDrawCreate", {}},
-      {"SetCooperativeLevel", {"Release(dd1)"}},
-      {"SetDisplayMode", {"Release(dd1)"}},
-      {"CreateSurface:PRIMARY", {"Release(dd1)"}},
-      {"GetAttachedSurface", {"Release(surface1)", "Release(dd1)"}},
-      {"CreatePalette", {"Release(surface2)", "Release(surface1)", "Release(dd1)"}},
-      {"SetPalette", {"Release(surface2)", "Release(surface1)", "Release(dd1)"}},
+      {"DirectDrawCreate", "", {}},
+      {"SetCooperativeLevel", "", {"dd1"}},
+      {"SetDisplayMode", "", {"dd1"}},
+      {"CreateSurface", "PRIMARY", {"dd1"}},
+      {"GetAttachedSurface", "", {"surface1", "dd1"}},
+      {"CreatePalette", "", {"surface2", "surface1", "dd1"}},
+      {"SetPalette", "", {"surface2", "surface1", "dd1"}},
   };
   for (const StepFailure& step : steps) {
     HeadlessConfig config = DemoConfig();
     config.logCalls = true;
     config.maxPasses = 20;
-    config.faults.push_back({step.fault, FaultMode::Once, 0});
+    config.faults.push_back({step.fault, step.variant});
     HeadlessResult result = HeadlessRun(config);
     EXPECT_EQ(result.exitCode, 1) << step.fault;
     EXPECT_EQ(result.passes, 0) << step.fault;
     EXPECT_EQ(result.presents, 0) << step.fault;
-    EXPECT_EQ(Matching(result.calls, "Release("), step.releases) << step.fault;
+    EXPECT_EQ(ObjectsOf(result, "Release"), step.released) << step.fault;
     EXPECT_EQ(CountCalls(result, "OpenFile"), 0) << step.fault;
     EXPECT_EQ(result.liveObjectsAfter, 0) << step.fault;
     EXPECT_EQ(result.misuses, 0) << step.fault;
@@ -152,7 +175,7 @@ TEST(Display, FailureAtEachStartupStepReleasesExactlyWhatExists) {
 TEST(Display, AFlipThatAlwaysFailsNeverHoldsTheProgram) {
   HeadlessConfig config = DemoConfig();
   config.logCalls = true;
-  config.faults.push_back({"Flip", FaultMode::Always, 0});
+  config.faults.push_back({"Flip", "", FaultMode::Always});
   QuitAfter(config, 5);
   HeadlessResult result = HeadlessRun(config);
   EXPECT_FALSE(result.hung);

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "portable/soft_ddraw.h"
 #include "scenario.h"
 #include "surface_desc.h"
 
@@ -26,12 +25,21 @@ const int kGiveUpPass = 12;
 const int kLosePass = 2;  // the lost-display scenario: lost for one pass
 const int kRegainPass = 3;
 
+// A call as faults name it: "Blt" with variant "COLORFILL", or "Lock".
+struct CallName {
+  std::string name;
+  std::string variant;
+
+  bool operator<(const CallName& other) const {
+    return name != other.name ? name < other.name : variant < other.variant;
+  }
+  std::string Text() const { return variant.empty() ? name : name + ":" + variant; }
+};
+
 // COM reference counting has no failure of its own: a Release made to fail
 // only shows that an object not released stays alive. Host calls belong to
 // the platform, not to the program.
-bool Exempt(const std::string& name) {
-  return name == "Release" || name == "AddRef" || name.rfind("Host", 0) == 0;
-}
+bool Exempt(const std::string& name) { return name == "Release" || name.rfind("Host", 0) == 0; }
 
 // Calls that sit on the only way out of the loop (reading the key, posting
 // and fetching the quit request): failing every time, they keep the program
@@ -43,31 +51,13 @@ bool OnQuitPath(const std::string& name) {
   return quitPath.count(name) != 0;
 }
 
-// The fault name a logged call matches: "Blt:COLORFILL", "CreateSurface:PRIMARY", "Lock".
-std::string FaultNameOf(const std::string& call) {
-  std::string name = call.substr(0, call.find('('));
-  if (name == "Blt") {
-    std::size_t at = call.find("flags=0x");
-    unsigned long flags =
-        at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 8, nullptr, 16);
-    return name + ((flags & DDBLT_COLORFILL) ? ":COLORFILL"
-                   : (flags & DDBLT_KEYSRC)  ? ":KEYSRC"
-                                             : ":COPY");
-  }
-  if (name == "CreateSurface") {
-    std::size_t at = call.find("dwCaps=0x");
-    unsigned long caps =
-        at == std::string::npos ? 0 : std::strtoul(call.c_str() + at + 9, nullptr, 16);
-    return name + ((caps & DDSCAPS_PRIMARYSURFACE) ? ":PRIMARY" : ":OFFSCREEN");
-  }
-  return name;
-}
+bool IsPass(const TraceCall& call) { return call.name == std::string("PeekMessageA"); }
 
 // Where each call happened in a fault-free run: occurrence numbers (the
 // skip count that reaches it) at the points worth failing.
 struct CallPoints {
-  std::map<std::string, std::vector<int>> skips;
-  std::set<std::string> names;
+  std::map<CallName, std::vector<int>> skips;
+  std::set<CallName> names;
 };
 
 void AddPoint(std::vector<int>& skips, int skip) {
@@ -77,22 +67,16 @@ void AddPoint(std::vector<int>& skips, int skip) {
 // For each call: its first two occurrences, the last of start-up, the first
 // of the first two frames and of the frame after a regained display, the
 // first of shutdown and the very last.
-CallPoints PointsOf(const std::vector<std::string>& calls, bool framesOnly) {
-  std::map<std::string, std::vector<int>> seen;  // name -> pass of each occurrence (0: start-up)
+CallPoints PointsOf(const std::vector<TraceCall>& calls, bool framesOnly) {
+  std::map<CallName, std::vector<int>> seen;  // call -> pass of each occurrence (0: start-up)
   int pass = 0;
-  int lastPass = 0;
-  for (const std::string& call : calls) {
-    if (call.rfind("PeekMessageA", 0) == 0) ++lastPass;
-  }
-  for (const std::string& call : calls) {
-    if (call.rfind("PeekMessageA", 0) == 0) ++pass;
-    std::string name = FaultNameOf(call);
-    if (!Exempt(name)) seen[name].push_back(pass);
+  const int lastPass = static_cast<int>(std::count_if(calls.begin(), calls.end(), IsPass));
+  for (const TraceCall& call : calls) {
+    if (IsPass(call)) ++pass;
+    if (!Exempt(call.name)) seen[{call.name, call.variant}].push_back(pass);
   }
   CallPoints points;
-  for (const auto& entry : seen) {
-    const std::string& name = entry.first;
-    const std::vector<int>& passes = entry.second;
+  for (const auto& [name, passes] : seen) {
     std::vector<int> skips;
     auto firstIn = [&](int wanted) {
       auto at = std::find(passes.begin(), passes.end(), wanted);
@@ -142,7 +126,7 @@ HeadlessConfig MatrixConfig(bool loseDisplay) {
   return config;
 }
 
-std::vector<std::string> BaselineCalls(bool loseDisplay) {
+std::vector<TraceCall> BaselineCalls(bool loseDisplay) {
   HeadlessConfig config = MatrixConfig(loseDisplay);
   config.logCalls = true;
   HeadlessResult result = HeadlessRun(config);
@@ -154,10 +138,10 @@ std::vector<std::string> BaselineCalls(bool loseDisplay) {
 
 // Runs with one fault armed and checks what must hold whatever failed.
 // Returns the result for checks of the caller's own.
-HeadlessResult RunWithFault(bool loseDisplay, const std::string& name, FaultMode mode, int skip,
+HeadlessResult RunWithFault(bool loseDisplay, const CallName& call, FaultMode mode, int skip,
                             const std::string& label) {
   HeadlessConfig config = MatrixConfig(loseDisplay);
-  config.faults.push_back({name, mode, skip});
+  config.faults.push_back({call.name, call.variant, mode, skip});
   int descriptorsBefore = OpenDescriptors();
   HeadlessResult result = HeadlessRun(config);
   SCOPED_TRACE(label);
@@ -175,7 +159,7 @@ HeadlessResult RunWithFault(bool loseDisplay, const std::string& name, FaultMode
   // Ended on the user's Escape (a failed fetch may cost a pass), unless the
   // fault sits on the way out.
   bool endedOnEscape = result.passes <= kQuitPass + 5;
-  if (!(mode == FaultMode::Always && OnQuitPath(name))) {
+  if (!(mode == FaultMode::Always && OnQuitPath(call.name))) {
     EXPECT_TRUE(result.exitCode == 1 || endedOnEscape) << "passes: " << result.passes;
   }
   return result;
@@ -183,7 +167,7 @@ HeadlessResult RunWithFault(bool loseDisplay, const std::string& name, FaultMode
 
 // Calls whose failure refuses start-up: without them there is no display or
 // no picture. Any other failure must leave a program that runs and quits.
-bool MayRefuseStartup(const std::string& name) {
+bool MayRefuseStartup(const CallName& call) {
   static const std::set<std::string> refusing = {"DirectDrawCreate",
                                                  "SetCooperativeLevel",
                                                  "SetDisplayMode",
@@ -197,11 +181,13 @@ bool MayRefuseStartup(const std::string& name) {
                                                  "RegisterClassA",
                                                  "CreateWindowExA",
                                                  "malloc"};
-  return refusing.count(name) != 0;
+  return refusing.count(call.Text()) != 0;
 }
 
 TEST(FaultMatrix, TheMatrixCoversEveryDisplayFileAndMemoryCall) {
   CallPoints points = PointsOf(BaselineCalls(false), false);
+  std::set<std::string> made;
+  for (const CallName& call : points.names) made.insert(call.Text());
   for (const char* name : {"DirectDrawCreate",
                            "SetCooperativeLevel",
                            "SetDisplayMode",
@@ -225,22 +211,23 @@ TEST(FaultMatrix, TheMatrixCoversEveryDisplayFileAndMemoryCall) {
                            "PostMessageA",
                            "GetAsyncKeyState",
                            "Sleep"}) {
-    EXPECT_EQ(points.names.count(name), 1u) << name << " is no longer made";
+    EXPECT_EQ(made.count(name), 1u) << name << " is no longer made";
   }
   CallPoints recovery = PointsOf(BaselineCalls(true), true);
+  std::set<std::string> remade;
+  for (const CallName& call : recovery.names) remade.insert(call.Text());
   for (const char* name : {"Restore", "IsLost", "OpenFile", "Lock"})
-    EXPECT_EQ(recovery.names.count(name), 1u)
-        << name << " is not made after the display comes back";
+    EXPECT_EQ(remade.count(name), 1u) << name << " is not made after the display comes back";
 }
 
 TEST(FaultMatrix, AnyCallFailingOnceIsSurvived) {
   CallPoints points = PointsOf(BaselineCalls(false), false);
-  points.skips["malloc"] = {0, 1, 2};  // allocations are not logged: the reader makes two
-  for (const auto& [name, skips] : points.skips) {
+  points.skips[{"malloc", ""}] = {0, 1, 2};  // allocations are not recorded: the reader makes two
+  for (const auto& [call, skips] : points.skips) {
     for (int skip : skips) {
-      std::string label = name + " failing once after " + std::to_string(skip);
-      HeadlessResult result = RunWithFault(false, name, FaultMode::Once, skip, label);
-      if (!MayRefuseStartup(name)) {
+      std::string label = call.Text() + " failing once after " + std::to_string(skip);
+      HeadlessResult result = RunWithFault(false, call, FaultMode::Once, skip, label);
+      if (!MayRefuseStartup(call)) {
         EXPECT_EQ(result.exitCode, 0) << label;
       }
     }
@@ -249,14 +236,14 @@ TEST(FaultMatrix, AnyCallFailingOnceIsSurvived) {
 
 TEST(FaultMatrix, AnyCallFailingAlwaysIsSurvived) {
   CallPoints points = PointsOf(BaselineCalls(false), false);
-  points.names.insert("malloc");
-  for (const std::string& name : points.names) {
-    std::string label = name + " failing always";
-    HeadlessResult result = RunWithFault(false, name, FaultMode::Always, 0, label);
-    if (!MayRefuseStartup(name)) {
+  points.names.insert({"malloc", ""});
+  for (const CallName& call : points.names) {
+    std::string label = call.Text() + " failing always";
+    HeadlessResult result = RunWithFault(false, call, FaultMode::Always, 0, label);
+    if (!MayRefuseStartup(call)) {
       EXPECT_EQ(result.exitCode, 0) << label;
     }
-    if (result.exitCode == 0 && OnQuitPath(name)) {
+    if (result.exitCode == 0 && OnQuitPath(call.name)) {
       // Could not quit while the fault held, yet presented a frame every
       // pass, and quit on the first Escape once it was gone.
       EXPECT_GT(result.passes, kGiveUpPass) << label;
@@ -268,19 +255,18 @@ TEST(FaultMatrix, AnyCallFailingAlwaysIsSurvived) {
 
 TEST(FaultMatrix, FailuresWhileTheDisplayComesBackAreSurvived) {
   CallPoints points = PointsOf(BaselineCalls(true), true);
-  points.skips["malloc"] = {2, 3};  // the picture is read again to refill the rocks
-  for (const auto& entry : points.skips) {
-    const std::string& name = entry.first;
-    const std::vector<int>& skips = entry.second;
+  points.skips[{"malloc", ""}] = {2, 3};  // the picture is read again to refill the rocks
+  for (const auto& [call, skips] : points.skips) {
     for (int skip : skips) {
-      std::string label = name + " failing once after " + std::to_string(skip) + ", display lost";
-      EXPECT_EQ(RunWithFault(true, name, FaultMode::Once, skip, label).exitCode, 0) << label;
+      std::string label =
+          call.Text() + " failing once after " + std::to_string(skip) + ", display lost";
+      EXPECT_EQ(RunWithFault(true, call, FaultMode::Once, skip, label).exitCode, 0) << label;
     }
-    std::string label = name + " failing always from the lost display on";
+    std::string label = call.Text() + " failing always from the lost display on";
     HeadlessConfig config = MatrixConfig(true);
     auto script = config.onPass;
-    config.onPass = [script, name](int pass) {
-      if (pass == kLosePass) TraceArmFault(name.c_str(), FaultMode::Always);
+    config.onPass = [script, call](int pass) {
+      if (pass == kLosePass) TraceArmFault(call.name.c_str(), call.variant.c_str(), FaultMode::Always);
       script(pass);
     };
     HeadlessResult result = HeadlessRun(config);

@@ -7,8 +7,7 @@
 
 #include "headless.h"
 #include "platform.h"
-#include "portable/soft_ddraw.h"
-#include "portable/window_layer.h"
+#include "portable/process_control.h"
 #include "program_directory.h"
 
 namespace {
@@ -26,9 +25,9 @@ HeadlessConfig QuitEarly() {
 
 TEST(Headless, FaultsFireOnceAlwaysOrAfterSkippingAndOnlyForTheirVariant) {
   HeadlessConfig config;
-  config.faults = {{"GetStockObject", FaultMode::Once, 2},
-                   {"PostQuitMessage", FaultMode::Always, 0},
-                   {"CreateSurface:PRIMARY", FaultMode::Always, 0}};
+  config.faults = {{"GetStockObject", "", FaultMode::Once, 2},
+                   {"PostQuitMessage", "", FaultMode::Always, 0},
+                   {"CreateSurface", "PRIMARY", FaultMode::Always, 0}};
   HeadlessBegin(config);
   EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
   EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
@@ -53,13 +52,13 @@ TEST(Headless, FaultsFireOnceAlwaysOrAfterSkippingAndOnlyForTheirVariant) {
   HeadlessResult result = HeadlessEnd();
   EXPECT_EQ(result.liveObjectsAfter, 2);
   EXPECT_TRUE(result.calls.empty());  // logging was not asked for
-  EXPECT_EQ(SoftDirectDrawLiveObjects(), 0);
+  EXPECT_EQ(PlatformCountsNow().liveObjects, 0);
 }
 
 TEST(Headless, MallocFaultsReachTheProgramButAreNeverLogged) {
   HeadlessConfig config;
   config.logCalls = true;
-  config.faults = {{"malloc", FaultMode::Once, 1}};
+  config.faults = {{"malloc", "", FaultMode::Once, 1}};
   config.entry = [] {
     // Through a pointer the compiler cannot see through, so no call is elided.
     void* (*volatile allocate)(std::size_t) = std::malloc;
@@ -95,8 +94,8 @@ TEST(Headless, AProgramThatStopsPeekingIsReportedHungAndEveryRunStartsFresh) {
 
   config.maxPasses = 50;
   config.entry = [] {
-    int exitCode = 100 + SoftDirectDrawLiveObjects() + WindowLayerPendingMessages() +
-                   (GetAsyncKeyState(VK_LEFT) != 0);
+    PlatformCounts counts = PlatformCountsNow();
+    int exitCode = 100 + counts.liveObjects + counts.pendingMessages + (GetAsyncKeyState(VK_LEFT) != 0);
     MSG message;
     for (;;) PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
     return exitCode;
@@ -107,8 +106,8 @@ TEST(Headless, AProgramThatStopsPeekingIsReportedHungAndEveryRunStartsFresh) {
   EXPECT_EQ(result.exitCode, -1);
 
   config.entry = [] {
-    return 100 + SoftDirectDrawLiveObjects() + WindowLayerPendingMessages() +
-           (GetAsyncKeyState(VK_LEFT) != 0);
+    PlatformCounts counts = PlatformCountsNow();
+    return 100 + counts.liveObjects + counts.pendingMessages + (GetAsyncKeyState(VK_LEFT) != 0);
   };
   result = HeadlessRun(config);
   EXPECT_FALSE(result.hung);
@@ -156,7 +155,7 @@ TEST(Headless, ClosingTheWindowEndsTheProgramLikeAQuit) {
 
 TEST(Headless, FailingAllocationsReachTheSystemsOwnCode) {
   HeadlessConfig config = QuitEarly();
-  config.faults = {{"malloc", FaultMode::Always, 0}};
+  config.faults = {{"malloc", "", FaultMode::Always, 0}};
   HeadlessResult result = HeadlessRun(config);
   ASSERT_FALSE(result.hung);
 #if defined(__linux__)

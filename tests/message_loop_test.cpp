@@ -51,12 +51,12 @@ TEST(MessageLoop, BurstOfPostedMessagesIsDrainedOnePerFrame) {
   // frame before the next one.
   int dispatched = 0;
   int flipsSinceDispatch = 1;
-  for (const std::string& call : result.calls) {
-    if (call.rfind("DispatchMessageA", 0) == 0) {
+  for (const TraceCall& call : result.calls) {
+    if (call.name == std::string("DispatchMessageA")) {
       EXPECT_EQ(flipsSinceDispatch, 1) << "before dispatch " << dispatched + 1;
       ++dispatched;
       flipsSinceDispatch = 0;
-    } else if (call.rfind("Flip", 0) == 0) {
+    } else if (call.name == std::string("Flip")) {
       ++flipsSinceDispatch;
     }
   }
@@ -100,7 +100,7 @@ TEST(MessageLoop, WindowFailuresEndWithExitCodeOneAndNoScene) {
   for (const char* failing : {"RegisterClassA", "CreateWindowExA"}) {
     HeadlessConfig config = DemoConfig();
     config.logCalls = true;
-    config.faults.push_back({failing, FaultMode::Once, 0});
+    config.faults.push_back({failing});
     HeadlessResult result = HeadlessRun(config);
     EXPECT_EQ(result.exitCode, 1) << failing;
     EXPECT_EQ(result.presents, 0) << failing;

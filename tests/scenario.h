@@ -26,9 +26,12 @@ inline void QuitAfter(HeadlessConfig& config, int frame) {
   };
 }
 
-inline int CountCalls(const HeadlessResult& result, const std::string& prefix) {
+// Recorded calls of this name, made on object ("surface2") when given.
+inline int CountCalls(const HeadlessResult& result, const std::string& name,
+                      const std::string& object = "") {
   int count = 0;
-  for (const std::string& call : result.calls) count += call.rfind(prefix, 0) == 0;
+  for (const TraceCall& call : result.calls)
+    count += call.name == name && (object.empty() || call.Label("this") == object);
   return count;
 }
 

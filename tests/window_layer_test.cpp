@@ -1,6 +1,6 @@
 // The window, message and key layer on a fresh headless platform: Win32's
-// queue rules, window creation and destruction, the host's close request,
-// keys, time and debug text.
+// queue rules, window creation and destruction, the host's events (close,
+// keys, a lost display), time and debug text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "headless.h"
 #include "platform.h"
-#include "portable/window_layer.h"
+#include "portable/process_control.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST_F(WindowLayer, PostedMessagesComeFirstInOrderAndQuitOnlyWhenNonePending) {
   MSG message = {};
   ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
   EXPECT_EQ(message.wParam, 1u);
-  EXPECT_EQ(WindowLayerPendingMessages(), 3);
+  EXPECT_EQ(PlatformCountsNow().pendingMessages, 3);
   ASSERT_EQ(Next(&message), static_cast<UINT>(WM_USER));
   EXPECT_EQ(message.wParam, 1u);
   EXPECT_EQ(DispatchMessageA(&message), 2);
@@ -70,6 +70,18 @@ TEST_F(WindowLayer, PostedMessagesComeFirstInOrderAndQuitOnlyWhenNonePending) {
   ASSERT_EQ(Next(&message), static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(message.wParam, 3u);
   EXPECT_EQ(Next(&message), 0u);  // the quit request was consumed
+}
+
+// Filtering by window or message range is not offered: such a peek finds
+// nothing and leaves the queue as it was.
+TEST_F(WindowLayer, FilteredPeeksFindNothing) {
+  HWND window = Create();
+  ASSERT_TRUE(PostMessageA(window, WM_USER, 1, 0));
+  MSG message = {};
+  EXPECT_FALSE(PeekMessageA(&message, window, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_REMOVE));
+  EXPECT_EQ(PlatformCountsNow().pendingMessages, 1);
+  EXPECT_EQ(Next(&message), static_cast<UINT>(WM_USER));
 }
 
 TEST_F(WindowLayer, AFullQueueRefusesPostsAndDrainsInOrder) {
@@ -94,7 +106,7 @@ TEST_F(WindowLayer, CloseDestroysTheWindowSendingDestroyAndDropsItsMessages) {
   MSG close = {window, WM_CLOSE, 0, 0, 0, {0, 0}};
   EXPECT_EQ(DispatchMessageA(&close), 0);
   EXPECT_EQ(seen, (std::vector<UINT>{WM_CREATE, WM_CLOSE, WM_DESTROY}));
-  EXPECT_EQ(WindowLayerPendingMessages(), 0);
+  EXPECT_EQ(PlatformCountsNow().pendingMessages, 0);
   EXPECT_FALSE(PostMessageA(window, WM_USER, 0, 0));
   EXPECT_FALSE(DestroyWindow(window));
   MSG message = {};
@@ -107,6 +119,12 @@ TEST_F(WindowLayer, CreationNeedsAClassAScreenAndAWillingProcedure) {
   again.lpfnWndProc = RecordingProc;
   again.lpszClassName = "vornclass";  // class names ignore case
   EXPECT_EQ(RegisterClassA(&again), 0);
+  again.lpszClassName = "OTHER";
+  ATOM atom = RegisterClassA(&again);
+  ASSERT_NE(atom, 0);  // classes are found by name only
+  EXPECT_EQ(CreateWindowExA(0, MAKEINTRESOURCEA(atom), "x", WS_POPUP, 0, 0, 640, 480, nullptr,
+                            nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(CreateWindowExA(0, "NOSUCHCLASS", "x", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
                             nullptr, nullptr, nullptr),
             nullptr);
@@ -117,7 +135,7 @@ TEST_F(WindowLayer, CreationNeedsAClassAScreenAndAWillingProcedure) {
   EXPECT_TRUE(result.windowOpened);
 
   HeadlessConfig config;
-  config.faults.push_back({"HostOpenWindow", FaultMode::Once, 0});
+  config.faults.push_back({"HostOpenScreen"});
   HeadlessBegin(config);
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = RecordingProc;
@@ -130,7 +148,6 @@ TEST_F(WindowLayer, CreationNeedsAClassAScreenAndAWillingProcedure) {
   EXPECT_NE(Create(WS_POPUP), nullptr);  // an invisible window needs no screen
   result = HeadlessEnd();
   EXPECT_FALSE(result.windowOpened);
-  ASSERT_EQ(result.debugTexts.size(), 1u);
   HeadlessBegin(HeadlessConfig());
 }
 
@@ -147,6 +164,21 @@ TEST_F(WindowLayer, TheHostsCloseRequestBecomesCloseForTheScreenWindow) {
   EXPECT_EQ(message.hwnd, window);
 }
 
+// The program's window is in front exactly while it holds the display.
+TEST_F(WindowLayer, ALostDisplayMakesTheScreenWindowIconicUntilItReturns) {
+  HWND hidden = Create(WS_POPUP);
+  HWND window = Create();
+  EXPECT_EQ(GetForegroundWindow(), window);
+  EXPECT_FALSE(IsIconic(window));
+  HeadlessLoseDisplay();
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  EXPECT_TRUE(IsIconic(window));
+  EXPECT_FALSE(IsIconic(hidden));
+  HeadlessRegainDisplay();
+  EXPECT_EQ(GetForegroundWindow(), window);
+  EXPECT_FALSE(IsIconic(window));
+}
+
 TEST_F(WindowLayer, KeysCursorTimeAndDebugTextComeFromTheHost) {
   EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
   HeadlessHoldKey(VK_ESCAPE, true);
@@ -154,8 +186,12 @@ TEST_F(WindowLayer, KeysCursorTimeAndDebugTextComeFromTheHost) {
   EXPECT_LT(GetAsyncKeyState(VK_ESCAPE), 0);
   EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 0);
   EXPECT_EQ(GetAsyncKeyState(-1), 0);
-  HeadlessReleaseAllKeys();
+  HeadlessHoldKey(VK_LEFT, true);
+  HeadlessHoldKey(VK_ESCAPE, false);
   EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+  EXPECT_NE(GetAsyncKeyState(VK_LEFT), 0);
+  HeadlessReleaseAllKeys();
+  EXPECT_EQ(GetAsyncKeyState(VK_LEFT), 0);
 
   EXPECT_EQ(ShowCursor(FALSE), -1);
   EXPECT_EQ(ShowCursor(FALSE), -2);

@@ -1,8 +1,10 @@
-// The headless host: runs the program's real code (WinMain and everything
-// under it) without a screen. Keys are scripted per loop pass, time is
-// virtual (Sleep advances a clock, nothing really sleeps), the calendar time
-// is fixed, every presented frame can be kept, and any platform call can be
-// made to fail. Used by tests and by the capture tool.
+// The headless harness: runs the program's real code (WinMain and everything
+// under it) on the headless host, without a screen. Keys, a lost display and
+// close requests are scripted per loop pass and reported as host events;
+// time is virtual (Sleep advances a clock, nothing really sleeps); the
+// calendar time is fixed; every presented frame can be kept; every
+// platform call can be recorded and any can be made to fail. Used by tests
+// and by the capture tool.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +22,12 @@ struct HeadlessFrame {
   PALETTEENTRY palette[256] = {};    // the palette in effect when presented
 };
 
+// A platform call made to fail: name as the platform names it
+// ("SetDisplayMode", "Blt", "HostOpenScreen", "malloc"), variant to narrow
+// it ("COLORFILL"; empty: every variant).
 struct HeadlessFault {
-  std::string name;  // "SetDisplayMode", "Blt:COLORFILL", "malloc", ...
+  std::string name = "";
+  std::string variant = "";
   FaultMode mode = FaultMode::Once;
   int skip = 0;  // matching calls that succeed before the fault fires
 };
@@ -31,7 +37,7 @@ struct HeadlessConfig {
   int pitchPadding = 0;              // extra bytes at the end of every surface row
   std::string programDirectory;      // where a bare file name is looked for first
   bool keepFrames = true;            // keep every presented frame in the result
-  bool logCalls = false;             // keep a log of platform calls in the result
+  bool logCalls = false;             // keep a record of every platform call in the result
   int maxPasses = 100000;            // passes before the run is taken to hang
   std::vector<HeadlessFault> faults;
   // At the start of every message-loop pass (each PeekMessageA), numbered
@@ -62,32 +68,31 @@ struct HeadlessResult {
   int presents = 0;           // frames presented
   std::int64_t sleptMs = 0;   // virtual time spent in Sleep
   std::vector<HeadlessFrame> frames;
-  std::vector<std::string> calls;        // "Name(arguments)" when logCalls
+  std::vector<TraceCall> calls;          // every platform call, when logCalls
   std::vector<std::string> debugTexts;   // OutputDebugStringA lines
   int liveObjectsAfter = 0;   // DirectDraw objects not ended when WinMain returned
   int misuses = 0;            // calls on ended objects, releases past zero
   int unreleasedSurfaces = 0; // surfaces their display or flip chain had to end for the program
-  bool windowOpened = false;
+  bool windowOpened = false;  // the host was asked for a screen
 };
 
 // Runs WinMain once on a fresh platform (as a new process) and returns what
 // happened. Not reentrant.
 HeadlessResult HeadlessRun(const HeadlessConfig& config);
 
-// For onPass: hold or release a key (VK_ESCAPE, VK_LEFT, ...), release all.
+// The user's part, reported by the headless host as events and seen by the
+// program at once: hold or release a key (VK_ESCAPE, VK_LEFT, ...), release
+// all; take the display away until HeadlessRegainDisplay; ask to close the
+// window, as with the window manager's close button (the window layer then
+// posts WM_CLOSE to the program's screen window).
 void HeadlessHoldKey(int virtualKey, bool held);
 void HeadlessReleaseAllKeys();
+void HeadlessLoseDisplay();
+void HeadlessRegainDisplay();
+void HeadlessRequestClose();
 
 // For onPass: post a message to the program's main window.
 bool HeadlessPostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam);
-
-// For onPass: the exclusive display is taken away until HeadlessRegainDisplay.
-void HeadlessLoseDisplay();
-void HeadlessRegainDisplay();
-
-// For onPass: the user asks to close the window, as with the window
-// manager's close button; the window layer posts WM_CLOSE to it.
-void HeadlessRequestClose();
 
 // For tests that call the platform directly, without a program: the same
 // fresh platform and configuration as HeadlessRun (no watchdog, no pass

@@ -1,26 +1,21 @@
-// The headless host's state for one run, shared by its files only.
+// The headless host's state for one run, shared by the host
+// (headless_host.cpp) and the harness (headless_run.cpp) only.
 #pragma once
 
 #include "headless.h"
+#include "portable/host.h"
 
 struct HeadlessSession {
   HeadlessConfig config;
   HeadlessResult result;
-  bool keys[256];
-  bool displayActive;
-  bool closeRequested;
   bool running;         // inside HeadlessRun: the pass limit applies
   HeadlessFrame frame;  // reused for every present when frames are not kept
 };
 
 extern HeadlessSession session;
 
-// Thrown through the program by the pass limit and the watchdog, caught by
-// HeadlessRun only: the program is abandoned where it stood.
-struct HeadlessHang {};
+// Queues an event the host reports at its next pump.
+void HeadlessHostReport(HostEventKind kind, int virtualKey = 0);
 
-// The watchdog's hang handler: throws HeadlessHang inside HeadlessRun only.
-void HeadlessThrowHang();
-
-// Forgets keys and requests and clears the result: the host as a new process.
+// Forgets queued events and clears the result: the host as a new process.
 void HeadlessSessionClear();

@@ -1,13 +1,12 @@
 #include "call_trace.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 struct ArmedFault {
-  char name[64];
+  char name[48];
+  char variant[24];  // "" matches every variant
   FaultMode mode;
   int skip;
   bool spent;
@@ -17,21 +16,26 @@ enum { MAX_FAULTS = 32 };
 
 ArmedFault faults[MAX_FAULTS];
 int faultCount = 0;
-bool logging = false;
-std::vector<std::string> callLog;
+bool recording = false;
+std::vector<TraceCall> callLog;
 std::int64_t watchdogLimit = 0;
 std::int64_t callsThisPass = 0;
 void (*hangHandler)() = nullptr;
+void (*passHandler)() = nullptr;
 
-void UpdateActive() { traceActive = logging || faultCount > 0 || watchdogLimit > 0; }
+void UpdateActive() { traceActive = recording || faultCount > 0 || watchdogLimit > 0; }
 
-// "Blt" matches every Blt; "Blt:COLORFILL" only the colour-fill variant.
+void CopyName(char* target, std::size_t size, const char* name) {
+  std::size_t length = name != nullptr ? std::strlen(name) : 0;
+  if (length >= size) length = size - 1;
+  if (length > 0) std::memcpy(target, name, length);
+  target[length] = '\0';
+}
+
 bool FaultMatches(const ArmedFault& fault, const char* name, const char* variant) {
-  std::size_t nameLength = std::strlen(name);
-  if (std::strncmp(fault.name, name, nameLength) != 0) return false;
-  if (fault.name[nameLength] == '\0') return true;
-  return fault.name[nameLength] == ':' && variant != nullptr &&
-         std::strcmp(fault.name + nameLength + 1, variant) == 0;
+  if (std::strcmp(fault.name, name) != 0) return false;
+  return fault.variant[0] == '\0' ||
+         (variant != nullptr && std::strcmp(fault.variant, variant) == 0);
 }
 
 bool FaultFires(const char* name, const char* variant) {
@@ -49,10 +53,28 @@ bool FaultFires(const char* name, const char* variant) {
   return fires;
 }
 
-void LogCall(const char* name, const char* argsFormat, std::va_list args) {
-  char arguments[256];
-  std::vsnprintf(arguments, sizeof arguments, argsFormat, args);
-  callLog.push_back(std::string(name) + "(" + arguments + ")");
+// Objects are named now: their tables may be gone by the time anyone reads
+// the record.
+TraceValue Keep(const TraceArg& arg) {
+  TraceValue value = {arg.field, arg.kind, arg.given, arg.number, nullptr, {}, {}};
+  if (!arg.given) return value;
+  if (arg.kind == TraceKind::Object) {
+    TraceObject object = arg.identify(arg.pointer);
+    value.objectKind = object.kind;
+    value.number = object.number;
+  } else if (arg.kind == TraceKind::Text) {
+    value.text = static_cast<const char*>(arg.pointer);
+  } else if (arg.kind == TraceKind::Rect) {
+    value.rect = *static_cast<const RECT*>(arg.pointer);
+  }
+  return value;
+}
+
+void Record(const char* name, const char* variant, const TraceArg* args, int count) {
+  TraceCall call = {name, variant != nullptr ? variant : "", {}};
+  call.arguments.reserve(count);
+  for (int i = 0; i < count; ++i) call.arguments.push_back(Keep(args[i]));
+  callLog.push_back(std::move(call));
 }
 
 }  // namespace
@@ -60,31 +82,24 @@ void LogCall(const char* name, const char* argsFormat, std::va_list args) {
 // The common case, nothing armed and nothing watched, costs this one test.
 bool traceActive = false;
 
-bool PlatformCall(const char* name, const char* variant, const char* argsFormat, ...) {
-  if (!traceActive) return false;
+bool TraceAnnounce(const char* name, const char* variant, const TraceArg* args, int count) {
   if (watchdogLimit > 0 && ++callsThisPass > watchdogLimit && hangHandler != nullptr) {
     callsThisPass = 0;
     hangHandler();
   }
-  if (logging) {
-    std::va_list args;
-    va_start(args, argsFormat);
-    LogCall(name, argsFormat, args);
-    va_end(args);
-  }
+  if (recording) Record(name, variant, args, count);
   return faultCount > 0 && FaultFires(name, variant);
 }
-
-bool TraceLogging() { return logging; }
 
 bool TraceFaultFires(const char* name, const char* variant) {
   return faultCount > 0 && FaultFires(name, variant);
 }
 
-void TraceArmFault(const char* name, FaultMode mode, int skip) {
+void TraceArmFault(const char* name, const char* variant, FaultMode mode, int skip) {
   if (faultCount == MAX_FAULTS) return;
   ArmedFault& fault = faults[faultCount++];
-  std::snprintf(fault.name, sizeof fault.name, "%s", name);
+  CopyName(fault.name, sizeof fault.name, name);
+  CopyName(fault.variant, sizeof fault.variant, variant);
   fault.mode = mode;
   fault.skip = skip;
   fault.spent = false;
@@ -96,10 +111,14 @@ void TraceDisarmFaults() {
   UpdateActive();
 }
 
-void TraceSetLogging(bool on) {
-  logging = on;
+void TraceSetRecording(bool on) {
+  recording = on;
   UpdateActive();
 }
+
+const std::vector<TraceCall>& TraceLog() { return callLog; }
+
+void TraceClearLog() { callLog.clear(); }
 
 void TraceSetWatchdog(std::int64_t callsPerPass) {
   watchdogLimit = callsPerPass;
@@ -107,10 +126,11 @@ void TraceSetWatchdog(std::int64_t callsPerPass) {
   UpdateActive();
 }
 
-void TraceLoopPass() { callsThisPass = 0; }
-
 void TraceSetHangHandler(void (*handler)()) { hangHandler = handler; }
 
-const std::vector<std::string>& TraceLog() { return callLog; }
+void TraceLoopPass() {
+  callsThisPass = 0;
+  if (passHandler != nullptr) passHandler();
+}
 
-void TraceClearLog() { callLog.clear(); }
+void TraceSetPassHandler(void (*handler)()) { passHandler = handler; }

@@ -209,15 +209,14 @@ typedef struct _DDBLTFX {
   DDCOLORKEY ddckSrcColorkey;
 } DDBLTFX, *LPDDBLTFX;
 
-// The interfaces. Methods are defined by the software DirectDraw; each object
-// is reference counted and ends when its count reaches zero. Releasing the
-// display object ends every surface and palette it created.
+// The interfaces, with the methods the program calls. Methods are defined by
+// the software DirectDraw; each object is reference counted and ends when
+// its count reaches zero. Releasing the display object ends every surface
+// and palette it created.
 struct IDirectDraw {
-  ULONG AddRef();
   ULONG Release();
   HRESULT SetCooperativeLevel(HWND window, DWORD flags);
   HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel);
-  HRESULT RestoreDisplayMode();
   HRESULT CreateSurface(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* surface,
                         IUnknown* outer);
   HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette,
@@ -228,13 +227,11 @@ struct IDirectDraw {
 };
 
 struct IDirectDrawSurface {
-  ULONG AddRef();
   ULONG Release();
   HRESULT Blt(LPRECT destRect, LPDIRECTDRAWSURFACE source, LPRECT sourceRect, DWORD flags,
               LPDDBLTFX effects);
   HRESULT Flip(LPDIRECTDRAWSURFACE targetOverride, DWORD flags);
   HRESULT GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* attached);
-  HRESULT GetSurfaceDesc(LPDDSURFACEDESC description);
   HRESULT IsLost();
   HRESULT Lock(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event);
   HRESULT Restore();
@@ -247,9 +244,7 @@ struct IDirectDrawSurface {
 };
 
 struct IDirectDrawPalette {
-  ULONG AddRef();
   ULONG Release();
-  HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries);
   HRESULT SetEntries(DWORD flags, DWORD first, DWORD count, LPPALETTEENTRY entries);
 
  protected:

@@ -1,10 +1,8 @@
 // CreateSurface: the primary flip chain and off-screen plain surfaces.
-#include <cstdio>
 #include <new>
 
-#include "call_trace.h"
+#include "ddraw_lifetime.h"
 #include "host.h"
-#include "soft_ddraw_objects.h"
 
 namespace {
 
@@ -13,8 +11,10 @@ enum { MAX_SURFACE_SIDE = 8192 };
 const DWORD kVideoMemory = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
 const DWORD kOffscreenCaps =
     DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
-// Client-supplied memory and pitch are not offered.
+// Client-supplied memory and pitch are refused as invalid; a colour key
+// given at creation is not offered (SetColorKey sets one).
 const DWORD kRefusedFlags = DDSD_PITCH | DDSD_LPSURFACE;
+const DWORD kUnofferedFlags = DDSD_CKSRCBLT;
 
 // Zeroed pixels at the host's pitch. False when memory cannot be had.
 bool SurfaceAllocate(SoftSurface* surface, int width, int height) {
@@ -27,8 +27,30 @@ bool SurfaceAllocate(SoftSurface* surface, int width, int height) {
   return surface->pixels != nullptr;
 }
 
-// Creates the front buffer and backBuffers back buffers, all sized like the
-// display mode. The back buffers carry no external reference until
+bool PrimaryExists() {
+  for (int i = 0; i < softSurfaces.Used(); ++i) {
+    const SoftSurface& surface = softSurfaces[i];
+    if (surface.object.state == SoftState::Live && (surface.caps & DDSCAPS_PRIMARYSURFACE))
+      return true;
+  }
+  return false;
+}
+
+// A surface of the flip chain sized like the display mode, or null.
+SoftSurface* ChainMember(SoftDisplay* display, SoftSurface* primary, DWORD caps) {
+  SoftSurface* surface = softSurfaces.New(display);
+  if (surface == nullptr) return nullptr;
+  surface->caps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | kVideoMemory | caps;
+  if (!SurfaceAllocate(surface, display->modeWidth, display->modeHeight)) {
+    SoftSurfaceEnd(surface);  // not yet in the chain: ends alone
+    return nullptr;
+  }
+  surface->primary = primary != nullptr ? primary : surface;
+  return surface;
+}
+
+// The front buffer and its one back buffer, both sized like the display
+// mode. The back buffer carries no external reference until
 // GetAttachedSurface hands one out.
 HRESULT CreatePrimaryChain(SoftDisplay* display, const DDSURFACEDESC& desc,
                            SoftSurface** created) {
@@ -42,28 +64,20 @@ HRESULT CreatePrimaryChain(SoftDisplay* display, const DDSURFACEDESC& desc,
   if (!(caps & DDSCAPS_COMPLEX) || (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_OFFSCREENPLAIN)))
     return DDERR_INVALIDCAPS;
   DWORD backBuffers = (desc.dwFlags & DDSD_BACKBUFFERCOUNT) ? desc.dwBackBufferCount : 0;
-  if (backBuffers < 1 || backBuffers > SOFT_MAX_CHAIN - 1) return DDERR_INVALIDPARAMS;
-  if (SoftPrimaryExists()) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+  if (backBuffers < 1) return DDERR_INVALIDPARAMS;
+  // Only double buffering is offered.
+  if (backBuffers > 1 || (desc.dwFlags & kUnofferedFlags)) return DDERR_UNSUPPORTED;
+  if (PrimaryExists()) return DDERR_PRIMARYSURFACEALREADYEXISTS;
 
-  SoftSurface* primary = nullptr;
-  for (DWORD i = 0; i <= backBuffers; ++i) {
-    SoftSurface* surface = SoftSurfaceNew(display);
-    if (surface == nullptr) {
-      if (primary != nullptr) SoftSurfaceEnd(primary);
-      return DDERR_OUTOFMEMORY;
-    }
-    if (primary == nullptr) primary = surface;
-    primary->chain[primary->chainLength++] = surface;
-    surface->chainPrimary = primary;
-    surface->caps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | kVideoMemory |
-                    (i == 0 ? DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER : 0) |
-                    (i == 1 ? DDSCAPS_BACKBUFFER : 0);
-    if (i > 0) surface->object.references = 0;
-    if (!SurfaceAllocate(surface, display->modeWidth, display->modeHeight)) {
-      SoftSurfaceEnd(primary);
-      return DDERR_OUTOFMEMORY;
-    }
+  SoftSurface* primary =
+      ChainMember(display, nullptr, DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER);
+  if (primary == nullptr) return DDERR_OUTOFMEMORY;
+  primary->back = ChainMember(display, primary, DDSCAPS_BACKBUFFER);
+  if (primary->back == nullptr) {
+    SoftSurfaceEnd(primary);
+    return DDERR_OUTOFMEMORY;
   }
+  primary->back->object.references = 0;
   *created = primary;
   return DD_OK;
 }
@@ -73,6 +87,7 @@ HRESULT CreateOffscreen(SoftDisplay* display, const DDSURFACEDESC& desc, SoftSur
   if ((desc.dwFlags & kRefusedFlags) || (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) !=
                                             (DDSD_WIDTH | DDSD_HEIGHT))
     return DDERR_INVALIDPARAMS;
+  if (desc.dwFlags & kUnofferedFlags) return DDERR_UNSUPPORTED;
   if (desc.dwWidth < 1 || desc.dwHeight < 1 || desc.dwWidth > MAX_SURFACE_SIDE ||
       desc.dwHeight > MAX_SURFACE_SIDE)
     return DDERR_INVALIDPARAMS;
@@ -83,15 +98,10 @@ HRESULT CreateOffscreen(SoftDisplay* display, const DDSURFACEDESC& desc, SoftSur
       !(desc.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8))
     return DDERR_INVALIDPIXELFORMAT;
 
-  SoftSurface* surface = SoftSurfaceNew(display);
+  SoftSurface* surface = softSurfaces.New(display);
   if (surface == nullptr) return DDERR_OUTOFMEMORY;
   surface->caps =
       DDSCAPS_OFFSCREENPLAIN | ((caps & DDSCAPS_VIDEOMEMORY) ? kVideoMemory : DDSCAPS_SYSTEMMEMORY);
-  if (desc.dwFlags & DDSD_CKSRCBLT) {
-    surface->hasSourceKey = true;
-    surface->keyLow = desc.ddckCKSrcBlt.dwColorSpaceLowValue;
-    surface->keyHigh = desc.ddckCKSrcBlt.dwColorSpaceHighValue;
-  }
   if (!SurfaceAllocate(surface, static_cast<int>(desc.dwWidth), static_cast<int>(desc.dwHeight))) {
     SoftSurfaceEnd(surface);
     return DDERR_OUTOFMEMORY;
@@ -100,37 +110,24 @@ HRESULT CreateOffscreen(SoftDisplay* display, const DDSURFACEDESC& desc, SoftSur
   return DD_OK;
 }
 
-void DescriptionText(const DDSURFACEDESC* desc, char* text, int size) {
-  if (!TraceLogging()) return;
-  if (desc == nullptr) {
-    std::snprintf(text, size, "desc=null");
-    return;
-  }
-  std::snprintf(text, size,
-                "dwSize=%u, dwFlags=0x%X, dwCaps=0x%X, dwWidth=%u, dwHeight=%u, "
-                "dwBackBufferCount=%u",
-                static_cast<unsigned>(desc->dwSize), static_cast<unsigned>(desc->dwFlags),
-                static_cast<unsigned>(desc->ddsCaps.dwCaps), static_cast<unsigned>(desc->dwWidth),
-                static_cast<unsigned>(desc->dwHeight),
-                static_cast<unsigned>(desc->dwBackBufferCount));
-}
-
 }  // namespace
 
 // Called by the display set-up (the flip chain) and by sprites (off-screen
 // surfaces); the caller owns one reference to the new surface.
 HRESULT IDirectDraw::CreateSurface(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* surface,
                                    IUnknown* outer) {
-  SoftDisplay* self = SoftDisplayFind(this);
-  bool primary = description != nullptr && (description->dwFlags & DDSD_CAPS) &&
-                 (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
-  char text[160] = "";
-  DescriptionText(description, text, sizeof text);
+  static const DDSURFACEDESC kNone = {};
+  const DDSURFACEDESC& desc = description != nullptr ? *description : kNone;
+  bool primary = (desc.dwFlags & DDSD_CAPS) && (desc.ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
   if (surface != nullptr) *surface = nullptr;
-  if (PlatformCall("CreateSurface", primary ? "PRIMARY" : "OFFSCREEN", "%s, %s, outer=%s",
-                   SoftLabelOf(self), text, outer ? "set" : "null"))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftDisplay* self = nullptr;
+  if (HRESULT refused = SoftEnter(
+          this, &self, "CreateSurface", primary ? "PRIMARY" : "OFFSCREEN",
+          TraceGiven("description", description), TraceNumber("dwSize", desc.dwSize),
+          TraceFlags("dwFlags", desc.dwFlags), TraceFlags("dwCaps", desc.ddsCaps.dwCaps),
+          TraceNumber("dwWidth", desc.dwWidth), TraceNumber("dwHeight", desc.dwHeight),
+          TraceNumber("dwBackBufferCount", desc.dwBackBufferCount), TraceGiven("outer", outer)))
+    return refused;
   if (surface == nullptr || description == nullptr || outer != nullptr ||
       description->dwSize != sizeof(DDSURFACEDESC))
     return DDERR_INVALIDPARAMS;

@@ -1,27 +1,27 @@
-// Surface methods other than Blt and Flip: references, the attached back
-// buffer, descriptions, Lock/Unlock, lost and restored surfaces, colour
-// keys and palettes.
+// Surface methods other than Blt and Flip: release, the attached back
+// buffer, Lock/Unlock, lost and restored surfaces, the colour key and the
+// palette.
 #include <cstring>
+#include <initializer_list>
 
-#include "call_trace.h"
-#include "host.h"
-#include "soft_ddraw_objects.h"
+#include "ddraw_lifetime.h"
+#include "host_state.h"
 
 namespace {
 
 bool IsBackBuffer(const SoftSurface* surface) {
-  return surface->chainPrimary != nullptr && surface->chainPrimary != surface;
+  return surface->primary != nullptr && surface->primary != surface;
 }
 
-// The primary ends its whole chain, counting back buffers still held.
+// A back buffer ends with its primary, never on its own; the primary counts
+// its back buffer when the program still holds it.
 void EndUnlessBackBuffer(SoftSurface* surface) {
   if (IsBackBuffer(surface)) return;
-  for (int i = 1; i < surface->chainLength; ++i) SoftNoteUnreleased(surface->chain[i]);
+  if (surface->back != nullptr) SoftNoteUnreleased(surface->back);
   SoftSurfaceEnd(surface);
 }
 
-// What GetSurfaceDesc and Lock report: size, pitch, 8-bit palettized
-// pixels and caps.
+// What Lock reports: size, pitch, 8-bit palettized pixels and caps.
 void SurfaceDescribe(const SoftSurface* surface, DDSURFACEDESC* desc) {
   desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
   desc->dwWidth = static_cast<DWORD>(surface->width);
@@ -34,51 +34,44 @@ void SurfaceDescribe(const SoftSurface* surface, DDSURFACEDESC* desc) {
   desc->ddsCaps.dwCaps = surface->caps;
 }
 
+// What a restored surface holds until the program draws it again: a fixed
+// pseudo-random pattern (xorshift32 seeded by the surface's number), the
+// same in every run.
+void FillNoise(SoftSurface* surface) {
+  std::uint32_t state = 0x9E3779B9u ^ static_cast<std::uint32_t>(surface->object.number);
+  std::size_t bytes = static_cast<std::size_t>(surface->pitch) * surface->height;
+  for (std::size_t i = 0; i < bytes; ++i) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    surface->pixels[i] = static_cast<std::uint8_t>(state >> 24);
+  }
+}
+
 }  // namespace
 
-ULONG IDirectDrawSurface::AddRef() { return SoftAddRef(SoftSurfaceFind(this)); }
-
-// A back buffer's references come only from GetAttachedSurface; it ends with
-// its primary, never on its own.
-ULONG IDirectDrawSurface::Release() {
-  return SoftRelease(SoftSurfaceFind(this), EndUnlessBackBuffer);
-}
+// A back buffer's references come only from GetAttachedSurface.
+ULONG IDirectDrawSurface::Release() { return SoftRelease(this, EndUnlessBackBuffer); }
 
 // Called by the display set-up on the primary; the caller owns the one
 // reference added to the back buffer.
 HRESULT IDirectDrawSurface::GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* attached) {
-  SoftSurface* self = SoftSurfaceFind(this);
   if (attached != nullptr) *attached = nullptr;
-  if (PlatformCall("GetAttachedSurface", nullptr, "%s, dwCaps=%s0x%X", SoftLabelOf(self),
-                   caps ? "" : "null ", caps ? static_cast<unsigned>(caps->dwCaps) : 0u))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(this, &self, "GetAttachedSurface", nullptr,
+                                  TraceGiven("caps", caps),
+                                  TraceFlags("dwCaps", caps != nullptr ? caps->dwCaps : 0)))
+    return refused;
   if (caps == nullptr || attached == nullptr) return DDERR_INVALIDPARAMS;
-  if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || self->chainPrimary != self ||
-      self->chainLength < 2)
-    return DDERR_NOTFOUND;
-  SoftSurface* back = self->chain[1];
-  ++back->object.references;
-  *attached = back;
-  return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::GetSurfaceDesc(LPDDSURFACEDESC description) {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("GetSurfaceDesc", nullptr, "%s, dwSize=%u", SoftLabelOf(self),
-                   description ? static_cast<unsigned>(description->dwSize) : 0u))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
-  if (description == nullptr || description->dwSize != sizeof(DDSURFACEDESC))
-    return DDERR_INVALIDPARAMS;
-  SurfaceDescribe(self, description);
+  if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || self->back == nullptr) return DDERR_NOTFOUND;
+  ++self->back->object.references;
+  *attached = self->back;
   return DD_OK;
 }
 
 HRESULT IDirectDrawSurface::IsLost() {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("IsLost", nullptr, "%s", SoftLabelOf(self))) return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(this, &self, "IsLost", nullptr)) return refused;
   return self->lost ? DDERR_SURFACELOST : DD_OK;
 }
 
@@ -86,21 +79,19 @@ HRESULT IDirectDrawSurface::IsLost() {
 // until Unlock; locks do not nest.
 HRESULT IDirectDrawSurface::Lock(LPRECT rect, LPDDSURFACEDESC description, DWORD flags,
                                  HANDLE event) {
-  SoftSurface* self = SoftSurfaceFind(this);
-  char rectText[64] = "";
-  SoftRectText(rect, rectText, sizeof rectText);
-  if (PlatformCall("Lock", nullptr, "%s, rect=%s, dwSize=%u, 0x%X, event=%s", SoftLabelOf(self),
-                   rectText, description ? static_cast<unsigned>(description->dwSize) : 0u,
-                   static_cast<unsigned>(flags), event ? "set" : "null"))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(
+          this, &self, "Lock", nullptr, TraceRect("rect", rect),
+          TraceNumber("dwSize", description != nullptr ? description->dwSize : 0),
+          TraceFlags("flags", flags), TraceGiven("event", event)))
+    return refused;
   if (description == nullptr || description->dwSize != sizeof(DDSURFACEDESC))
     return DDERR_INVALIDPARAMS;
   if (self->lost) return DDERR_SURFACELOST;
   if (self->locked) return DDERR_SURFACEBUSY;
   RECT whole = {0, 0, self->width, self->height};
   const RECT& area = rect != nullptr ? *rect : whole;
-  if (!SoftRectInside(area, self->width, self->height)) return DDERR_INVALIDRECT;
+  if (!SoftSurfaceHolds(*self, area)) return DDERR_INVALIDRECT;
   self->locked = true;
   self->lockedPixels = self->pixels + area.top * self->pitch + area.left;
   SurfaceDescribe(self, description);
@@ -110,12 +101,9 @@ HRESULT IDirectDrawSurface::Lock(LPRECT rect, LPDDSURFACEDESC description, DWORD
 }
 
 HRESULT IDirectDrawSurface::Unlock(LPVOID surfaceData) {
-  SoftSurface* self = SoftSurfaceFind(this);
-  const char* data = surfaceData == nullptr ? "null"
-                     : self != nullptr && surfaceData == self->lockedPixels ? "locked"
-                                                                            : "other";
-  if (PlatformCall("Unlock", nullptr, "%s, %s", SoftLabelOf(self), data)) return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(this, &self, "Unlock", nullptr, TraceGiven("data", surfaceData)))
+    return refused;
   if (!self->locked) return DDERR_NOTLOCKED;
   self->locked = false;
   self->lockedPixels = nullptr;
@@ -123,50 +111,48 @@ HRESULT IDirectDrawSurface::Unlock(LPVOID surfaceData) {
 }
 
 // Restoring gives lost surfaces their memory back, holding garbage until
-// the program redraws: the primary restores its whole chain.
+// the program redraws: the primary restores its back buffer too. While the
+// program does not hold the screen nothing can be restored.
 HRESULT IDirectDrawSurface::Restore() {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("Restore", nullptr, "%s", SoftLabelOf(self))) return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(this, &self, "Restore", nullptr)) return refused;
   if (IsBackBuffer(self)) return DDERR_IMPLICITLYCREATED;
-  if (!HostDisplayActive()) return DDERR_WRONGMODE;
-  SoftSurface* const* members = self->chainPrimary != nullptr ? self->chain : &self;
-  int count = self->chainPrimary != nullptr ? self->chainLength : 1;
-  for (int i = 0; i < count; ++i) {
-    if (!members[i]->lost) continue;
-    SoftSurfaceFillNoise(members[i]);
-    members[i]->lost = false;
+  if (!HostStateDisplayHeld()) return DDERR_WRONGMODE;
+  for (SoftSurface* member : {self, self->back}) {
+    if (member == nullptr || !member->lost) continue;
+    FillNoise(member);
+    member->lost = false;
   }
   return DD_OK;
 }
 
-// Without DDCKEY_COLORSPACE the key is the single low value, as in
-// DirectDraw; a null key removes it.
+// One source key index per surface, as the program's sprites use; a range
+// of keys (DDCKEY_COLORSPACE with a high value above the low one) and
+// destination keys are not offered. A null key removes the key.
 HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
-  SoftSurface* self = SoftSurfaceFind(this);
-  if (PlatformCall("SetColorKey", nullptr, "%s, 0x%X, %s%u..%u", SoftLabelOf(self),
-                   static_cast<unsigned>(flags), key ? "" : "null ",
-                   key ? static_cast<unsigned>(key->dwColorSpaceLowValue) : 0u,
-                   key ? static_cast<unsigned>(key->dwColorSpaceHighValue) : 0u))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused = SoftEnter(
+          this, &self, "SetColorKey", nullptr, TraceFlags("flags", flags), TraceGiven("key", key),
+          TraceNumber("low", key != nullptr ? key->dwColorSpaceLowValue : 0),
+          TraceNumber("high", key != nullptr ? key->dwColorSpaceHighValue : 0)))
+    return refused;
   if (!(flags & DDCKEY_SRCBLT))
     return (flags & DDCKEY_DESTBLT) ? DDERR_UNSUPPORTED : DDERR_INVALIDPARAMS;
+  if (key != nullptr && (flags & DDCKEY_COLORSPACE) &&
+      key->dwColorSpaceHighValue != key->dwColorSpaceLowValue)
+    return DDERR_UNSUPPORTED;
   self->hasSourceKey = key != nullptr;
-  if (key != nullptr) {
-    self->keyLow = key->dwColorSpaceLowValue;
-    self->keyHigh = (flags & DDCKEY_COLORSPACE) ? key->dwColorSpaceHighValue : self->keyLow;
-  }
+  if (key != nullptr) self->sourceKey = key->dwColorSpaceLowValue;
   return DD_OK;
 }
 
 // The surface holds one reference to its palette while attached.
 HRESULT IDirectDrawSurface::SetPalette(LPDIRECTDRAWPALETTE palette) {
-  SoftSurface* self = SoftSurfaceFind(this);
-  SoftPalette* attached = SoftPaletteFind(palette);
-  if (PlatformCall("SetPalette", nullptr, "%s, %s", SoftLabelOf(self), SoftPaletteLabel(palette)))
-    return DDERR_GENERIC;
-  if (!SoftUsable(self)) return DDERR_INVALIDOBJECT;
+  SoftSurface* self = nullptr;
+  if (HRESULT refused =
+          SoftEnter(this, &self, "SetPalette", nullptr, SoftArg("palette", palette)))
+    return refused;
+  SoftPalette* attached = softPalettes.Find(palette);
   if (palette != nullptr && !SoftUsable(attached)) return DDERR_INVALIDOBJECT;
   if (attached == self->palette) return DD_OK;
   if (attached != nullptr) ++attached->object.references;

@@ -1,52 +1,99 @@
-// What the portable window layer and software DirectDraw need from the
-// outside world. Exactly one host is linked into each program: the SDL host
-// (platform/sdl) into the demo, the headless host (platform/headless) into
-// tests and tools. Nothing in the system's own code calls these.
+// The whole contract between a host and the portable platform above it.
+//
+// A host is where the outside world comes in: a screen (an SDL window, a
+// browser canvas, a list of frames in a test), the user's keys and
+// requests, a clock. The portable platform (the window layer and the
+// software DirectDraw in this folder) calls the functions below; a host
+// implements every one of them and nothing else, and calls nothing of the
+// platform back. Exactly one host is linked into each program.
+//
+// A host only reports. Whatever happens outside (a key, a close request,
+// the screen taken away) becomes a HostEvent value that the host keeps, in
+// order, until the platform next calls HostPumpEvents; the platform decides
+// what each means to the program. A host presents what it is given and
+// never reaches into the program's surfaces, windows or messages.
+//
+// Everything is called from the program's own thread, never reentrantly.
+// Sizes are in pixels. Types come from win32_api.h: DWORD is an unsigned
+// 32-bit number, PALETTEENTRY four bytes (red, green, blue, flags).
 #pragma once
 
 #include <cstdint>
 
 #include "win32_api.h"
 
-// Called by CreateWindowExA for the program's visible top-level window.
-// Returns false, after HostDebugText has said why, when no screen can be had.
-bool HostOpenWindow(const char* title, int width, int height);
+enum class HostEventKind : std::uint8_t {
+  // The user asked the program to end: the window's close button, the
+  // page or session going away, SIGTERM. The program may take a few frames
+  // to end and may ignore a request that comes before it has a screen.
+  QuitRequested,
+  // The program no longer holds the screen: minimised, hidden, fullscreen
+  // focus switched away. Its surfaces are lost until DisplayReturned; frames
+  // it flips meanwhile are not presented. Report each change once.
+  DisplayLost,
+  DisplayReturned,
+  // A key went down or up; virtualKey is a Win32 virtual-key code (VK_LEFT,
+  // VK_ESCAPE, ...; see win32_api.h). Auto-repeat is not reported.
+  KeyDown,
+  KeyUp,
+  // Keys can no longer be followed (the window lost the keyboard focus):
+  // every key counts as up until reported down again.
+  AllKeysReleased,
+};
 
-// Called by SetDisplayMode; false when the mode cannot be had.
+struct HostEvent {
+  HostEventKind kind;
+  int virtualKey;  // KeyDown and KeyUp only
+};
+
+// Called at most once, when the program creates its visible top-level
+// window: show a width x height screen titled title. Returns false, after HostDebugText has said why,
+// when no screen can be had (the program then refuses to start).
+bool HostOpenScreen(const char* title, int width, int height);
+
+// Called when the program sets its display mode: frames of width x height
+// at bitsPerPixel (always 8: palette indices) follow. False when that mode
+// cannot be shown; true again for the mode already set.
 bool HostSetDisplayMode(int width, int height, int bitsPerPixel);
 
-// Called by RestoreDisplayMode and when the display object ends.
+// Called when the display object that set the mode ends: the mode is no
+// longer needed.
 void HostRestoreDisplayMode();
 
-// Called by Flip with the new front buffer: rows of 8-bit palette indices,
-// expanded through the palette attached to the primary surface at this moment.
+// Called once per frame the program flips, in the order flipped: height rows
+// of width palette indices, row y starting at pixels + y * pitch, and the
+// 256 colours they index (the palette in effect now: expand the indices
+// here, as the hardware did, never later). Both are the platform's and
+// valid during the call only; copy what must be kept. A host may wait here
+// for its display (vsync, the next animation frame).
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette);
 
-// Called by PeekMessageA before it looks at the queue. Returns true when the
-// user asked to close the window (the window layer then posts WM_CLOSE).
-bool HostPumpEvents();
+// Called once per pass of the program's message loop, and by test harnesses
+// between passes: write up to capacity events, oldest first, and return how
+// many. Events that do not fit stay queued for the next call. A host whose
+// screen cannot be seen (minimised) may block here until something happens,
+// so that no processor time is spent; it must return once it has an event.
+int HostPumpEvents(HostEvent* events, int capacity);
 
-// Called by GetAsyncKeyState: whether the virtual key is held right now.
-bool HostKeyHeld(int virtualKey);
-
-// Called by Sleep.
+// Called by Sleep: pause about this long. A browser host hands control back
+// to the page here; a test host only advances its clock.
 void HostSleep(DWORD milliseconds);
 
-// Called by GetSystemTimeAsFileTime: calendar time in seconds since 1970.
+// Calendar time in whole seconds since 1970-01-01 UTC. Read once at
+// start-up to seed the program's random draws.
 std::int64_t HostCalendarSeconds();
 
-// Called by OpenFile for bare names: the directory the program was loaded
-// from, without a trailing separator, or "" when unknown.
+// The folder the program was loaded from, without a trailing separator, or
+// "" when unknown: bare file names (ROCK8.BMP) are looked for there first,
+// then in the current directory. The host owns the text; it must stay valid.
 const char* HostProgramDirectory();
 
-// Called when a surface is created: bytes per row for an 8-bit surface of
-// the given width (at least the width).
+// Bytes per row for a surface of this width, at least the width: what
+// display memory would use. Any value from the width up is correct; the
+// program honours the pitch it is given.
 int HostSurfacePitch(int width);
 
-// Whether the program holds the screen. While false, lost surfaces cannot be
-// restored (DDERR_WRONGMODE), as when the user has switched away.
-bool HostDisplayActive();
-
-// Called by OutputDebugStringA: a diagnostic line the program wants shown.
+// A line the program wants shown to whoever runs it (why it cannot start).
+// May end with a line break. Standard error, a console, a list in a test.
 void HostDebugText(const char* text);

@@ -10,10 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "portable/call_trace.h"
-#include "portable/host.h"
-#include "portable/win32_api.h"
-#include "portable/window_layer.h"
+#include "call_trace.h"
+#include "host.h"
+#include "kernel32_files.h"
 
 namespace {
 
@@ -87,7 +86,7 @@ int OpenSearched(const char* fileName, char* openedPath, std::size_t pathSize) {
 
 HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT openInfo, UINT style) {
   const char* name = fileName != nullptr ? fileName : "";
-  if (PlatformCall("OpenFile", nullptr, "\"%s\", 0x%x", name, style)) {
+  if (PlatformCall("OpenFile", nullptr, TraceText("name", fileName), TraceFlags("style", style))) {
     FillOpenInfo(openInfo, name, ERROR_FILE_NOT_FOUND_CODE);
     return HFILE_ERROR;
   }
@@ -113,7 +112,8 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT openInfo, UINT style) {
 }
 
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes) {
-  if (PlatformCall("_lread", nullptr, "%d, %u", file, bytes)) return UINT(HFILE_ERROR);
+  if (PlatformCall("_lread", nullptr, TraceNumber("file", file), TraceNumber("bytes", bytes)))
+    return UINT(HFILE_ERROR);
   int descriptor = DescriptorOf(file);
   if (descriptor < 0 || (buffer == nullptr && bytes > 0)) return UINT(HFILE_ERROR);
   // HFILE_ERROR is itself a count, so one call never reports more than this.
@@ -135,7 +135,8 @@ UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes) {
 }
 
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
-  if (PlatformCall("_llseek", nullptr, "%d, %ld, %d", file, long(offset), origin)) {
+  if (PlatformCall("_llseek", nullptr, TraceNumber("file", file), TraceNumber("offset", offset),
+                   TraceNumber("origin", origin))) {
     return HFILE_ERROR;
   }
   int descriptor = DescriptorOf(file);
@@ -165,7 +166,7 @@ void KernelFilesReset() {
 }
 
 HFILE WINAPI _lclose(HFILE file) {
-  if (PlatformCall("_lclose", nullptr, "%d", file)) return HFILE_ERROR;
+  if (PlatformCall("_lclose", nullptr, TraceNumber("file", file))) return HFILE_ERROR;
   int descriptor = DescriptorOf(file);
   if (descriptor < 0) return HFILE_ERROR;
   openFiles[file] = 0;

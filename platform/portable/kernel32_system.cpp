@@ -4,10 +4,9 @@
 #include "call_trace.h"
 #include "host.h"
 
-// Called by the scene after every frame. The headless host only advances
-// its clock.
+// Called by the scene after every frame.
 void WINAPI Sleep(DWORD milliseconds) {
-  if (PlatformCall("Sleep", nullptr, "%u", static_cast<unsigned>(milliseconds))) return;
+  if (PlatformCall("Sleep", nullptr, TraceNumber("milliseconds", milliseconds))) return;
   HostSleep(milliseconds);
 }
 
@@ -15,7 +14,7 @@ void WINAPI Sleep(DWORD milliseconds) {
 // 1601. A failing call reports that instant (zero) rather than leave the
 // caller's record unwritten.
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME systemTime) {
-  bool fail = PlatformCall("GetSystemTimeAsFileTime", nullptr, "%s", systemTime ? "set" : "null");
+  bool fail = PlatformCall("GetSystemTimeAsFileTime", nullptr, TraceGiven("time", systemTime));
   if (systemTime == nullptr) return;
   const std::uint64_t kUnixEpochAs1601 = 116444736000000000ull;
   std::uint64_t ticks =
@@ -25,6 +24,6 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME systemTime) {
 }
 
 void WINAPI OutputDebugStringA(LPCSTR text) {
-  if (PlatformCall("OutputDebugStringA", nullptr, "\"%s\"", text ? text : "")) return;
+  if (PlatformCall("OutputDebugStringA", nullptr, TraceText("text", text))) return;
   if (text != nullptr) HostDebugText(text);
 }

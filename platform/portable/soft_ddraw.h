@@ -1,5 +1,5 @@
-// The software DirectDraw's own controls, for hosts and tests (the system's
-// code never sees these).
+// The software DirectDraw's controls, for the host events and the process
+// control (the system's code never sees these).
 #pragma once
 
 // Ends every DirectDraw object and forgets the display, as a new process.
@@ -18,8 +18,8 @@ int SoftDirectDrawMisuses();
 // hides such a leak from the live count, so it is counted here.
 int SoftDirectDrawUnreleasedSurfaces();
 
-// The exclusive display is taken away: every surface becomes lost and
-// reports DDERR_SURFACELOST until restored.
+// The screen is taken away: every live surface becomes lost and reports
+// DDERR_SURFACELOST until restored.
 void SoftDirectDrawLoseSurfaces();
 
 // Keyed blits work rows 32 pixels a step where the processor has AVX2, else

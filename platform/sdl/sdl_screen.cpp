@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "portable/host.h"
-#include "portable/soft_ddraw.h"
 #include "sdl_screen.h"
 
 namespace {
@@ -85,7 +83,7 @@ void SdlScreenExpand(const std::uint8_t* pixels, int pitch, int width, int heigh
 
 }  // namespace
 
-bool HostOpenWindow(const char* title, int width, int height) {
+bool HostOpenScreen(const char* title, int width, int height) {
   if (screen.window != nullptr) {
     SDL_SetWindowTitle(screen.window, title != nullptr ? title : "");
     return true;
@@ -174,24 +172,25 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
 // While minimized the program does not hold the screen: its surfaces are
 // lost, as an exclusive display is when the user switches away, and cannot
 // be restored until the window is back.
-bool HostDisplayActive() { return !screen.minimized; }
-
-void SdlScreenWindowEvent(const SDL_Event& event) {
-  if (event.type != SDL_WINDOWEVENT) return;
+bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
+  if (event.type != SDL_WINDOWEVENT) return false;
   switch (event.window.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       if (screen.renderer != nullptr) SdlScreenUpdateScale();
-      break;
+      return false;
     case SDL_WINDOWEVENT_MINIMIZED:
-      if (!screen.minimized) SoftDirectDrawLoseSurfaces();
+      if (screen.minimized) return false;
       screen.minimized = true;
-      break;
+      *reported = {HostEventKind::DisplayLost, 0};
+      return true;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
+      if (!screen.minimized) return false;
       screen.minimized = false;
-      break;
+      *reported = {HostEventKind::DisplayReturned, 0};
+      return true;
     default:
-      break;
+      return false;
   }
 }
 
