@@ -1,12 +1,10 @@
 #include "call_trace.h"
 
-#include <cstring>
-
 namespace {
 
 struct ArmedFault {
-  char name[48];
-  char variant[24];  // "" matches every variant
+  std::string name;
+  std::string variant;  // "" matches every variant
   FaultMode mode;
   int skip;
   bool spent;
@@ -25,17 +23,9 @@ void (*passHandler)() = nullptr;
 
 void UpdateActive() { traceActive = recording || faultCount > 0 || watchdogLimit > 0; }
 
-void CopyName(char* target, std::size_t size, const char* name) {
-  std::size_t length = name != nullptr ? std::strlen(name) : 0;
-  if (length >= size) length = size - 1;
-  if (length > 0) std::memcpy(target, name, length);
-  target[length] = '\0';
-}
-
 bool FaultMatches(const ArmedFault& fault, const char* name, const char* variant) {
-  if (std::strcmp(fault.name, name) != 0) return false;
-  return fault.variant[0] == '\0' ||
-         (variant != nullptr && std::strcmp(fault.variant, variant) == 0);
+  return fault.name == name &&
+         (fault.variant.empty() || (variant != nullptr && fault.variant == variant));
 }
 
 bool FaultFires(const char* name, const char* variant) {
@@ -97,12 +87,7 @@ bool TraceFaultFires(const char* name, const char* variant) {
 
 void TraceArmFault(const char* name, const char* variant, FaultMode mode, int skip) {
   if (faultCount == MAX_FAULTS) return;
-  ArmedFault& fault = faults[faultCount++];
-  CopyName(fault.name, sizeof fault.name, name);
-  CopyName(fault.variant, sizeof fault.variant, variant);
-  fault.mode = mode;
-  fault.skip = skip;
-  fault.spent = false;
+  faults[faultCount++] = {name, variant != nullptr ? variant : "", mode, skip, false};
   UpdateActive();
 }
 

@@ -32,27 +32,19 @@ typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 #define DDERR_INVALIDOBJECT MAKE_DDHRESULT(130)
 #define DDERR_INVALIDPIXELFORMAT MAKE_DDHRESULT(145)
 #define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
-#define DDERR_LOCKEDSURFACES MAKE_DDHRESULT(160)
 #define DDERR_NOCOOPERATIVELEVELSET MAKE_DDHRESULT(212)
 #define DDERR_NOCOLORKEY MAKE_DDHRESULT(215)
 #define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
 #define DDERR_NOTFOUND MAKE_DDHRESULT(255)
 #define DDERR_NOSTRETCHHW MAKE_DDHRESULT(310)
-#define DDERR_SURFACEALREADYATTACHED MAKE_DDHRESULT(410)
 #define DDERR_SURFACEBUSY MAKE_DDHRESULT(430)
 #define DDERR_SURFACELOST MAKE_DDHRESULT(450)
-#define DDERR_WASSTILLDRAWING MAKE_DDHRESULT(540)
 #define DDERR_PRIMARYSURFACEALREADYEXISTS MAKE_DDHRESULT(564)
-#define DDERR_HWNDALREADYSET MAKE_DDHRESULT(571)
-#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(572)
 #define DDERR_EXCLUSIVEMODEALREADYSET MAKE_DDHRESULT(581)
 #define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
 #define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
 #define DDERR_WRONGMODE MAKE_DDHRESULT(587)
 #define DDERR_IMPLICITLYCREATED MAKE_DDHRESULT(588)
-#define DDERR_NOTPALETTIZED MAKE_DDHRESULT(589)
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 
 // SetCooperativeLevel
 #define DDSCL_FULLSCREEN 0x00000001
@@ -77,7 +69,6 @@ typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 #define DDSCAPS_FLIP 0x00000010
 #define DDSCAPS_FRONTBUFFER 0x00000020
 #define DDSCAPS_OFFSCREENPLAIN 0x00000040
-#define DDSCAPS_PALETTE 0x00000100
 #define DDSCAPS_PRIMARYSURFACE 0x00000200
 #define DDSCAPS_SYSTEMMEMORY 0x00000800
 #define DDSCAPS_VIDEOMEMORY 0x00004000
@@ -89,7 +80,6 @@ typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 
 // CreatePalette
 #define DDPCAPS_8BIT 0x00000004
-#define DDPCAPS_PRIMARYSURFACE 0x00000010
 #define DDPCAPS_ALLOW256 0x00000040
 
 // Blt, Flip, Lock, SetColorKey
@@ -97,10 +87,7 @@ typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 #define DDBLT_KEYSRC 0x00008000
 #define DDBLT_WAIT 0x01000000
 #define DDFLIP_WAIT 0x00000001
-#define DDLOCK_SURFACEMEMORYPTR 0x00000000
 #define DDLOCK_WAIT 0x00000001
-#define DDLOCK_READONLY 0x00000010
-#define DDLOCK_WRITEONLY 0x00000020
 #define DDCKEY_COLORSPACE 0x00000001
 #define DDCKEY_DESTBLT 0x00000002
 #define DDCKEY_SRCBLT 0x00000008
@@ -114,30 +101,18 @@ typedef struct _DDCOLORKEY {
   DWORD dwColorSpaceHighValue;
 } DDCOLORKEY, *LPDDCOLORKEY;
 
+// The records keep DirectDraw's layout field for field. Where DirectDraw
+// overlays several names on one field, only one name is declared: the one
+// the program uses, or one of the widest.
 typedef struct _DDPIXELFORMAT {
   DWORD dwSize;
   DWORD dwFlags;
   DWORD dwFourCC;
-  union {
-    DWORD dwRGBBitCount;
-    DWORD dwYUVBitCount;
-  };
-  union {
-    DWORD dwRBitMask;
-    DWORD dwYBitMask;
-  };
-  union {
-    DWORD dwGBitMask;
-    DWORD dwUBitMask;
-  };
-  union {
-    DWORD dwBBitMask;
-    DWORD dwVBitMask;
-  };
-  union {
-    DWORD dwRGBAlphaBitMask;
-    DWORD dwYUVAlphaBitMask;
-  };
+  DWORD dwRGBBitCount;
+  DWORD dwRBitMask;
+  DWORD dwGBitMask;
+  DWORD dwBBitMask;
+  DWORD dwRGBAlphaBitMask;
 } DDPIXELFORMAT, *LPDDPIXELFORMAT;
 
 typedef struct _DDSURFACEDESC {
@@ -145,16 +120,9 @@ typedef struct _DDSURFACEDESC {
   DWORD dwFlags;
   DWORD dwHeight;
   DWORD dwWidth;
-  union {
-    LONG lPitch;
-    DWORD dwLinearSize;
-  };
+  LONG lPitch;
   DWORD dwBackBufferCount;
-  union {
-    DWORD dwMipMapCount;
-    DWORD dwZBufferBitDepth;
-    DWORD dwRefreshRate;
-  };
+  DWORD dwRefreshRate;
   DWORD dwAlphaBitDepth;
   DWORD dwReserved;
   LPVOID lpSurface;
@@ -177,32 +145,18 @@ typedef struct _DDBLTFX {
   DWORD dwZBufferHigh;
   DWORD dwZBufferBaseDest;
   DWORD dwZDestConstBitDepth;
-  union {
-    DWORD dwZDestConst;
-    LPDIRECTDRAWSURFACE lpDDSZBufferDest;
-  };
+  LPDIRECTDRAWSURFACE lpDDSZBufferDest;
   DWORD dwZSrcConstBitDepth;
-  union {
-    DWORD dwZSrcConst;
-    LPDIRECTDRAWSURFACE lpDDSZBufferSrc;
-  };
+  LPDIRECTDRAWSURFACE lpDDSZBufferSrc;
   DWORD dwAlphaEdgeBlendBitDepth;
   DWORD dwAlphaEdgeBlend;
   DWORD dwReserved;
   DWORD dwAlphaDestConstBitDepth;
-  union {
-    DWORD dwAlphaDestConst;
-    LPDIRECTDRAWSURFACE lpDDSAlphaDest;
-  };
+  LPDIRECTDRAWSURFACE lpDDSAlphaDest;
   DWORD dwAlphaSrcConstBitDepth;
-  union {
-    DWORD dwAlphaSrcConst;
-    LPDIRECTDRAWSURFACE lpDDSAlphaSrc;
-  };
+  LPDIRECTDRAWSURFACE lpDDSAlphaSrc;
   union {
     DWORD dwFillColor;
-    DWORD dwFillDepth;
-    DWORD dwFillPixel;
     LPDIRECTDRAWSURFACE lpDDSPattern;
   };
   DDCOLORKEY ddckDestColorkey;

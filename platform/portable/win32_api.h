@@ -8,7 +8,6 @@
 
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -162,14 +161,11 @@ typedef struct _FILETIME {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
-#define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
 #define WM_USER 0x0400
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
-#define SW_SHOWNORMAL 1
 #define SW_SHOWDEFAULT 10
 
 #define BLACK_BRUSH 4
