@@ -150,6 +150,7 @@ TEST(Display, FailureAtEachStartupStepReleasesExactlyWhatExists) {
       {"DirectDrawCreate", "", {}},
       {"SetCooperativeLevel", "", {"dd1"}},
       {"SetDisplayMode", "", {"dd1"}},
+      {"HostSetDisplayMode", "", {"dd1"}},
       {"CreateSurface", "PRIMARY", {"dd1"}},
       {"GetAttachedSurface", "", {"surface1", "dd1"}},
       {"CreatePalette", "", {"surface2", "surface1", "dd1"}},

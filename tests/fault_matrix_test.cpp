@@ -76,7 +76,8 @@ CallPoints PointsOf(const std::vector<TraceCall>& calls, bool framesOnly) {
     if (!Exempt(call.name)) seen[{call.name, call.variant}].push_back(pass);
   }
   CallPoints points;
-  for (const auto& [name, passes] : seen) {
+  for (const auto& entry : seen) {
+    const std::vector<int>& passes = entry.second;
     std::vector<int> skips;
     auto firstIn = [&](int wanted) {
       auto at = std::find(passes.begin(), passes.end(), wanted);
@@ -95,8 +96,8 @@ CallPoints PointsOf(const std::vector<TraceCall>& calls, bool framesOnly) {
     firstIn(lastPass);
     if (!framesOnly) AddPoint(skips, int(passes.size()) - 1);
     if (skips.empty()) continue;
-    points.names.insert(name);
-    points.skips[name] = skips;
+    points.names.insert(entry.first);
+    points.skips[entry.first] = skips;
   }
   return points;
 }
@@ -256,8 +257,9 @@ TEST(FaultMatrix, AnyCallFailingAlwaysIsSurvived) {
 TEST(FaultMatrix, FailuresWhileTheDisplayComesBackAreSurvived) {
   CallPoints points = PointsOf(BaselineCalls(true), true);
   points.skips[{"malloc", ""}] = {2, 3};  // the picture is read again to refill the rocks
-  for (const auto& [call, skips] : points.skips) {
-    for (int skip : skips) {
+  for (const auto& entry : points.skips) {
+    const CallName& call = entry.first;
+    for (int skip : entry.second) {
       std::string label =
           call.Text() + " failing once after " + std::to_string(skip) + ", display lost";
       EXPECT_EQ(RunWithFault(true, call, FaultMode::Once, skip, label).exitCode, 0) << label;
