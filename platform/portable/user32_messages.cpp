@@ -54,7 +54,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
                    TraceFlags("messageId", message != nullptr ? message->message : 0)))
     return 0;
   if (message == nullptr) return 0;
-  WindowRecord* record = WindowFind(message->hwnd);
-  if (!WindowIsLive(message->hwnd)) return 0;
+  WindowRecord* record = WindowFindLive(message->hwnd);
+  if (record == nullptr) return 0;
   return record->procedure(message->hwnd, message->message, message->wParam, message->lParam);
 }

@@ -82,8 +82,8 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
   static int paintContext;
   if (PlatformCall("BeginPaint", nullptr, WindowArg("window", window))) return nullptr;
-  if (!WindowIsLive(window) || paint == nullptr) return nullptr;
-  WindowRecord* record = WindowFind(window);
+  WindowRecord* record = WindowFindLive(window);
+  if (record == nullptr || paint == nullptr) return nullptr;
   *paint = PAINTSTRUCT();
   paint->hdc = reinterpret_cast<HDC>(&paintContext);
   paint->rcPaint = {0, 0, record->width, record->height};

@@ -38,10 +38,11 @@ WindowRecord* WindowFind(HWND window) {
   return slot < 0 ? nullptr : &windowTable[slot];
 }
 
-bool WindowIsLive(HWND window) {
+WindowRecord* WindowFindLive(HWND window) {
   WindowRecord* record = WindowFind(window);
-  return record != nullptr &&
-         (record->state == WindowState::Live || record->state == WindowState::Destroying);
+  bool live = record != nullptr &&
+              (record->state == WindowState::Live || record->state == WindowState::Destroying);
+  return live ? record : nullptr;
 }
 
 TraceArg WindowArg(const char* field, HWND window) {

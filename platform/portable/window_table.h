@@ -25,8 +25,10 @@ WindowRecord* WindowNew(HWND* handle);
 // The record behind a handle in any state, or null when it is not ours.
 WindowRecord* WindowFind(HWND window);
 
-// Whether the window exists: live, or still receiving WM_DESTROY.
-bool WindowIsLive(HWND window);
+// The record of a window that exists (live, or still receiving
+// WM_DESTROY), or null.
+WindowRecord* WindowFindLive(HWND window);
+inline bool WindowIsLive(HWND window) { return WindowFindLive(window) != nullptr; }
 
 // A window handle as a trace argument: "hwnd1", "null" or "unknown".
 TraceArg WindowArg(const char* field, HWND window);
