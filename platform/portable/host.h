@@ -16,6 +16,18 @@
 // Everything is called from the program's own thread, never reentrantly.
 // Sizes are in pixels. Types come from win32_api.h: DWORD is an unsigned
 // 32-bit number, PALETTEENTRY four bytes (red, green, blue, flags).
+//
+// Besides these functions a host brings the program's start, as the
+// Windows runtime does: its entry point (main, or the page's) readies the
+// host, calls WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT) with
+// any non-null instance, returns or reports WinMain's exit code, and closes
+// the screen afterwards (see platform/sdl/sdl_main.cpp). In the build a host
+// is a static library vorn_host_<name> that links nothing of the platform,
+// and its start a library vorn_<name>_start; vorn_use_host(program <name>)
+// in cmake/VornHost.cmake links both into a program.
+//
+// What the demo itself asks for: one 640 x 480 screen and mode, a frame
+// about every 30 ms, the keys VK_ESCAPE, VK_SPACE and the four arrows.
 #pragma once
 
 #include <cstdint>
