@@ -84,10 +84,6 @@ void SdlScreenExpand(const std::uint8_t* pixels, int pitch, int width, int heigh
 }  // namespace
 
 bool HostOpenScreen(const char* title, int width, int height) {
-  if (screen.window != nullptr) {
-    SDL_SetWindowTitle(screen.window, title != nullptr ? title : "");
-    return true;
-  }
   if (width <= 0 || height <= 0 || width > kMaxModeSide || height > kMaxModeSide) {
     HostDebugText("vorn: the window size is out of range");
     return false;
