@@ -83,10 +83,9 @@ HeadlessResult HeadlessRun(const HeadlessConfig& config) {
   session.running = true;
   TraceSetWatchdog(config.watchdogCallsPerPass);
   try {
-    session.result.exitCode =
-        config.entry ? config.entry()
-                     : WinMain(reinterpret_cast<HINSTANCE>(&instanceToken), nullptr,
-                               emptyCommandLine, SW_SHOWDEFAULT);
+    session.result.exitCode = config.entry ? config.entry()
+                                           : WinMain(reinterpret_cast<HINSTANCE>(&instanceToken),
+                                                     nullptr, emptyCommandLine, SW_SHOWDEFAULT);
   } catch (const HeadlessHang&) {
     session.result.hung = true;
   }

@@ -28,8 +28,8 @@ struct TraceArg {
   TraceKind kind;
   bool given;  // false for a null pointer
   std::int64_t number;
-  const void* pointer;                     // Text, Rect, Object
-  TraceObject (*identify)(const void*);    // Object: names the pointer
+  const void* pointer;                   // Text, Rect, Object
+  TraceObject (*identify)(const void*);  // Object: names the pointer
 };
 
 inline TraceArg TraceNumber(const char* field, std::int64_t value) {

@@ -127,7 +127,7 @@ HRESULT IDirectDrawSurface::Restore() {
 }
 
 // One source key index per surface, as the program's sprites use; a range
-// of keys (DDCKEY_COLORSPACE with a high value above the low one) and
+// of keys (DDCKEY_COLORSPACE with a high value other than the low one) and
 // destination keys are not offered. A null key removes the key.
 HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
   SoftSurface* self = nullptr;

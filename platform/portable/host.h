@@ -59,8 +59,9 @@ struct HostEvent {
 };
 
 // Called at most once, when the program creates its visible top-level
-// window: show a width x height screen titled title. Returns false, after HostDebugText has said why,
-// when no screen can be had (the program then refuses to start).
+// window: show a width x height screen titled title. Returns false, after
+// HostDebugText has said why, when no screen can be had (the program then
+// refuses to start).
 bool HostOpenScreen(const char* title, int width, int height);
 
 // Called when the program sets its display mode: frames of width x height

@@ -26,8 +26,8 @@ void PlatformResetProcess() {
 }
 
 PlatformCounts PlatformCountsNow() {
-  return {SoftDirectDrawLiveObjects(), SoftDirectDrawMisuses(),
-          SoftDirectDrawUnreleasedSurfaces(), MessageQueuePending()};
+  return {SoftDirectDrawLiveObjects(), SoftDirectDrawMisuses(), SoftDirectDrawUnreleasedSurfaces(),
+          MessageQueuePending()};
 }
 
 void PlatformDeliverHostEvents() { HostEventsPump(); }

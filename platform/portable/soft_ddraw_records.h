@@ -30,9 +30,9 @@ struct SoftPalette : IDirectDrawPalette {
 // surface is an off-screen one.
 struct SoftSurface : IDirectDrawSurface {
   SoftObject object;
-  DWORD caps;             // as reported by Lock
-  SoftSurface* primary;   // of its flip chain, on both members; null off-screen
-  SoftSurface* back;      // on a primary: its back buffer
+  DWORD caps;            // as reported by Lock
+  SoftSurface* primary;  // of its flip chain, on both members; null off-screen
+  SoftSurface* back;     // on a primary: its back buffer
   int width;
   int height;
   int pitch;
@@ -41,8 +41,8 @@ struct SoftSurface : IDirectDrawSurface {
   bool locked;
   bool lost;
   bool hasSourceKey;
-  DWORD sourceKey;        // the index a keyed blit skips, as given
-  SoftPalette* palette;   // one reference held while attached
+  DWORD sourceKey;       // the index a keyed blit skips, as given
+  SoftPalette* palette;  // one reference held while attached
 };
 
 struct SoftDisplay : IDirectDraw {

@@ -1,8 +1,9 @@
 // Window classes: a small table of names and procedures. Classes are found
 // by name only; atoms, which the program never passes, find nothing.
+#include <strings.h>
+
 #include <cstdint>
 #include <cstring>
-#include <strings.h>
 
 #include "window_classes.h"
 
@@ -31,11 +32,11 @@ int ClassFind(LPCSTR name) {
 
 // Called by the program's start-up; returns the class atom, or 0.
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
-  if (PlatformCall("RegisterClassA", nullptr, TraceGiven("class", windowClass),
-                   TraceFlags("style", windowClass ? windowClass->style : 0u),
-                   WindowClassArg("name", windowClass ? windowClass->lpszClassName : nullptr),
-                   TraceGiven("procedure", windowClass && windowClass->lpfnWndProc ? windowClass
-                                                                                   : nullptr)))
+  if (PlatformCall(
+          "RegisterClassA", nullptr, TraceGiven("class", windowClass),
+          TraceFlags("style", windowClass ? windowClass->style : 0u),
+          WindowClassArg("name", windowClass ? windowClass->lpszClassName : nullptr),
+          TraceGiven("procedure", windowClass && windowClass->lpfnWndProc ? windowClass : nullptr)))
     return 0;
   if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
       IsAtom(windowClass->lpszClassName))

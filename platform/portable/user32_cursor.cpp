@@ -1,10 +1,11 @@
 // The cursor and the icon: the shown-cursor count, and the one standard
 // icon and arrow cursor that exist (the portable program carries no
 // resources). Nothing is ever drawn with them.
+#include "user32_cursor.h"
+
 #include <cstdint>
 
 #include "call_trace.h"
-#include "user32_cursor.h"
 
 namespace {
 

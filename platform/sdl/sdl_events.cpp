@@ -13,13 +13,20 @@ constexpr int kMaxEventsPerPump = 1024;
 // The virtual key of a key the program reads, or 0.
 int VirtualKeyOf(SDL_Scancode scancode) {
   switch (scancode) {
-    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-    case SDL_SCANCODE_SPACE: return VK_SPACE;
-    case SDL_SCANCODE_LEFT: return VK_LEFT;
-    case SDL_SCANCODE_UP: return VK_UP;
-    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-    case SDL_SCANCODE_DOWN: return VK_DOWN;
-    default: return 0;
+    case SDL_SCANCODE_ESCAPE:
+      return VK_ESCAPE;
+    case SDL_SCANCODE_SPACE:
+      return VK_SPACE;
+    case SDL_SCANCODE_LEFT:
+      return VK_LEFT;
+    case SDL_SCANCODE_UP:
+      return VK_UP;
+    case SDL_SCANCODE_RIGHT:
+      return VK_RIGHT;
+    case SDL_SCANCODE_DOWN:
+      return VK_DOWN;
+    default:
+      return 0;
   }
 }
 

@@ -62,8 +62,8 @@ TEST_F(SdlHost, MinimisingLosesTheDisplayOnceAndRestoringReturnsIt) {
   PushWindow(SDL_WINDOWEVENT_RESTORED);
   PushWindow(SDL_WINDOWEVENT_RESTORED);
   PushWindow(SDL_WINDOWEVENT_SIZE_CHANGED);
-  EXPECT_EQ(Pump(16), (Reported{{HostEventKind::DisplayLost, 0},
-                                {HostEventKind::DisplayReturned, 0}}));
+  EXPECT_EQ(Pump(16),
+            (Reported{{HostEventKind::DisplayLost, 0}, {HostEventKind::DisplayReturned, 0}}));
 }
 
 TEST_F(SdlHost, CloseQuitAndTerminationAreQuitRequestsAndWhatDoesNotFitWaits) {
@@ -71,10 +71,10 @@ TEST_F(SdlHost, CloseQuitAndTerminationAreQuitRequestsAndWhatDoesNotFitWaits) {
   PushKey(SDL_KEYDOWN, SDL_SCANCODE_SPACE);
   PushKey(SDL_KEYUP, SDL_SCANCODE_SPACE);
   std::raise(SIGTERM);  // SDL turns it into SDL_QUIT
-  EXPECT_EQ(Pump(2), (Reported{{HostEventKind::QuitRequested, 0},
-                               {HostEventKind::KeyDown, VK_SPACE}}));
-  EXPECT_EQ(Pump(2), (Reported{{HostEventKind::KeyUp, VK_SPACE},
-                               {HostEventKind::QuitRequested, 0}}));
+  EXPECT_EQ(Pump(2),
+            (Reported{{HostEventKind::QuitRequested, 0}, {HostEventKind::KeyDown, VK_SPACE}}));
+  EXPECT_EQ(Pump(2),
+            (Reported{{HostEventKind::KeyUp, VK_SPACE}, {HostEventKind::QuitRequested, 0}}));
   EXPECT_TRUE(Pump(2).empty());
 }
 
