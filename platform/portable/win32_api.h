@@ -29,7 +29,6 @@ typedef void* HGDIOBJ;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef int HFILE;
-typedef LONG* LPLONG;
 
 #define FALSE 0
 #define TRUE 1
