@@ -13,6 +13,7 @@
 #include "gif_movie.h"
 #include "headless.h"
 #include "platform.h"
+#include "program_folder.h"
 
 namespace {
 
@@ -31,16 +32,6 @@ struct Capture {
   int written = 0;
   bool writeFailed = false;
 };
-
-// Where the tool itself lives, without a trailing separator: ROCK8.BMP is
-// looked for there first, as the demo looks beside itself.
-std::string ToolDirectory(const char* argv0) {
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  if (error) self = fs::absolute(argv0, error);
-  if (error) return std::string();
-  return self.parent_path().string();
-}
 
 // A copy, not a link: the program's own lookup falls back to the current
 // folder when the file beside it cannot be opened, and a dangling link
@@ -180,7 +171,7 @@ int main(int argc, char** argv) {
     if (!capture.options.gifPath.empty()) GifMovieClose(&capture.movie);
     return kExitOutput;
   }
-  HeadlessResult result = RunProgram(&capture, ToolDirectory(argv[0]));
+  HeadlessResult result = RunProgram(&capture, ProgramFolder(argv[0]));
   RemoveImageFolder(&capture);
   return Finish(&capture, result);
 }
