@@ -2,7 +2,6 @@
 // file: open, allocate, read it whole, close, free.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 
 #include "bmp.h"
 #include "bmp_writer.h"
+#include "kit.h"
 
 namespace {
 
@@ -39,24 +39,11 @@ bool WritePicture(const std::string& path, int side, int depth) {
 // The two pictures, written once per process into a private folder that is
 // removed at exit.
 struct BenchPictures {
-  std::string folder;
-  std::string eightBit;
-  std::string twentyFourBit;
-  bool ready = false;
-
-  BenchPictures() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/vorn-bench-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    folder = pattern;
-    eightBit = folder + "/large8.bmp";
-    twentyFourBit = folder + "/large24.bmp";
-    ready = WritePicture(eightBit, kEightBitSide, 8) &&
-            WritePicture(twentyFourBit, kTwentyFourBitSide, 24);
-  }
-  ~BenchPictures() {
-    std::error_code error;
-    if (!folder.empty()) std::filesystem::remove_all(folder, error);
-  }
+  ScratchFolder folder;
+  std::string eightBit = folder / "large8.bmp";
+  std::string twentyFourBit = folder / "large24.bmp";
+  bool ready = !folder.path.empty() && WritePicture(eightBit, kEightBitSide, 8) &&
+               WritePicture(twentyFourBit, kTwentyFourBitSide, 24);
 };
 
 const BenchPictures& Pictures() {

@@ -13,9 +13,8 @@
 #include "bmp.h"
 #include "display.h"
 #include "expand.h"
-#include "headless.h"
 #include "keys.h"
-#include "program_directory.h"
+#include "kit.h"
 #include "rocks.h"
 #include "scene.h"
 #include "stars.h"
@@ -47,22 +46,19 @@ void ExpandPresent(const std::uint8_t* pixels, int pitch, int width, int height,
 // scene seeded and nothing drawn yet: `timed` runs there, with Down held or
 // not, and then Escape ends the program through its own quit path.
 void WithSeededScene(benchmark::State& state, bool down, const std::function<void()>& timed) {
-  HeadlessConfig config;
-  config.programDirectory = ProgramDirectory();
+  HeadlessConfig config = DemoConfig();
   config.keepFrames = false;
   config.watchdogCallsPerPass = 0;  // untraced, as in the demo
   config.maxPasses = 10;
   config.onPresentPixels = ExpandPresent;
   bool timedRan = false;
-  config.onPass = [&](int pass) {
-    if (pass == 1) {
-      HeadlessHoldKey(VK_DOWN, down);
-      timed();
-      timedRan = true;
-      HeadlessHoldKey(VK_DOWN, false);
-    }
-    HeadlessHoldKey(VK_ESCAPE, pass == 1);
-  };
+  AtPass(config, 1, [&] {
+    HeadlessHoldKey(VK_DOWN, down);
+    timed();
+    timedRan = true;
+    HeadlessHoldKey(VK_DOWN, false);
+  });
+  QuitAfter(config, 1);
   HeadlessResult result = HeadlessRun(config);
   if (!timedRan || result.exitCode != 0)
     state.SkipWithError("the demo did not start (is ROCK8.BMP beside the benchmark?)");
@@ -107,21 +103,18 @@ void SdlPeerClose(SdlPeer* peer) {
 }
 
 // Copies a rock's picture out of its sprite surface.
-bool CopyRockPicture(Sprite& rock, SDL_Surface* picture) {
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  if (rock.surface == nullptr || rock.surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK)
-    return false;
+bool CopyRockPicture(const Sprite& rock, SDL_Surface* picture) {
+  const Bytes pixels = SurfacePixels(rock.surface);
+  if (pixels.size() != std::size_t(rock.width) * rock.height) return false;
   for (int y = 0; y < rock.height; ++y)
     std::memcpy(static_cast<std::uint8_t*>(picture->pixels) + y * picture->pitch,
-                static_cast<std::uint8_t*>(desc.lpSurface) + y * desc.lPitch, rock.width);
-  rock.surface->Unlock(desc.lpSurface);
+                pixels.data() + y * rock.width, rock.width);
   return true;
 }
 
 bool SdlPeerOpen(SdlPeer* peer, bool rle) {
   BmpImage image = {};
-  if (!BmpRead(&image, (ProgramDirectory() + "/ROCK8.BMP").c_str())) return false;
+  if (!BmpRead(&image, BesideTheProgram("ROCK8.BMP").c_str())) return false;
   BmpDiscard(&image);
   SDL_Color colours[256];
   for (int i = 0; i < 256; ++i)

@@ -8,19 +8,14 @@
 
 #include "bmp.h"
 #include "fuzz_input_file.h"
+#include "kit.h"
 
 namespace {
 
 // The depth the file declares, before any conversion.
 int DeclaredDepth(const std::uint8_t* data, std::size_t size) {
   const std::size_t at = 14 + 14;  // biBitCount in the info header
-  return size >= at + 2 ? data[at] | data[at + 1] << 8 : -1;
-}
-
-void TouchAll(const std::uint8_t* bytes, std::size_t count) {
-  volatile std::uint8_t sum = 0;
-  for (std::size_t i = 0; i < count; ++i) sum = std::uint8_t(sum + bytes[i]);
-  (void)sum;
+  return size >= at + 2 ? int(Le16(data + at)) : -1;
 }
 
 void CheckRead(const BmpImage& image, int declaredDepth) {
@@ -29,8 +24,8 @@ void CheckRead(const BmpImage& image, int declaredDepth) {
   if (info.biWidth <= 0 || info.biHeight <= 0) FuzzFail("a read succeeded with no rows");
   if (info.biBitCount != 8 && info.biBitCount != 16) FuzzFail("pixels left in an unknown depth");
   std::size_t rowBytes = std::size_t(info.biWidth) * std::size_t(info.biBitCount / 8);
-  TouchAll(image.pixels, rowBytes * std::size_t(info.biHeight));
-  if (declaredDepth == 8 || declaredDepth == 16) TouchAll(image.pixels, info.biSizeImage);
+  TouchEveryByte(image.pixels, rowBytes * std::size_t(info.biHeight));
+  if (declaredDepth == 8 || declaredDepth == 16) TouchEveryByte(image.pixels, info.biSizeImage);
   for (const PALETTEENTRY& entry : image.palette) {
     if (declaredDepth == 8 && entry.peFlags != PC_NOCOLLAPSE)
       FuzzFail("a palette entry without PC_NOCOLLAPSE");

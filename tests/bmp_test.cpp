@@ -2,27 +2,19 @@
 // reorders, and every file it refuses without leaving anything behind.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bmp.h"
 #include "bmp_writer.h"
-#include "headless.h"
-#include "portable/call_trace.h"
+#include "kit.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 void Put16(Bytes& bytes, std::size_t at, std::uint32_t value) {
   bytes[at] = std::uint8_t(value);
@@ -69,9 +61,7 @@ Bytes NumberedRows(int rowBytes, int rows) {
 class BmpReadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vorn_bmp_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
+    ASSERT_FALSE(scratch.path.empty());
     std::memset(&image, 0xAB, sizeof image);
     image.pixels = nullptr;
   }
@@ -79,18 +69,11 @@ class BmpReadTest : public ::testing::Test {
   void TearDown() override {
     TraceDisarmFaults();
     BmpDiscard(&image);
-    for (const std::string& path : written) unlink(path.c_str());
-    rmdir(directory.c_str());
   }
 
-  std::string Write(const Bytes& bytes, const char* name = "test.bmp") {
-    std::string path = directory + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(file, nullptr);
-    if (file == nullptr) return path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    written.push_back(path);
+  std::string Write(const Bytes& bytes, const std::string& name = "test.bmp") {
+    std::string path = scratch / name;
+    EXPECT_TRUE(BmpWriteFile(path.c_str(), bytes)) << path;
     return path;
   }
 
@@ -109,8 +92,7 @@ class BmpReadTest : public ::testing::Test {
     }
   }
 
-  std::string directory;
-  std::vector<std::string> written;
+  ScratchFolder scratch;
   BmpImage image;
 };
 
@@ -323,7 +305,7 @@ TEST_F(BmpReadTest, FailedReadsAreRefusedAndFreeWhatWasTaken) {
   // A file that cannot be opened leaves the whole record as it was.
   BmpImage before;
   std::memcpy(&before, &image, sizeof image);
-  EXPECT_EQ(BmpRead(&image, (directory + "/absent.bmp").c_str()), 0);
+  EXPECT_EQ(BmpRead(&image, (scratch / "absent.bmp").c_str()), 0);
   EXPECT_EQ(std::memcmp(&before, &image, sizeof image), 0);
   EXPECT_STREQ(BmpFailureReason(), "cannot be opened");
   TraceArmFault("OpenFile", FaultMode::Once);
@@ -348,24 +330,14 @@ std::string CorpusDirectory() {
 
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> files;
+  std::error_code error;
   for (const char* folder : {"g", "q", "b"}) {
-    std::string directory = CorpusDirectory() + "/" + folder;
-    DIR* listing = opendir(directory.c_str());
-    if (listing == nullptr) continue;
-    while (dirent* entry = readdir(listing)) {
-      std::string name = entry->d_name;
-      if (name.size() > 4 && name.substr(name.size() - 4) == ".bmp") {
-        files.push_back(directory + "/" + name);
-      }
+    for (const auto& entry :
+         std::filesystem::directory_iterator(CorpusDirectory() + "/" + folder, error)) {
+      if (entry.path().extension() == ".bmp") files.push_back(entry.path().string());
     }
-    closedir(listing);
   }
   return files;
-}
-
-std::uint32_t Stored32(const Bytes& bytes, std::size_t at) {
-  return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
-         std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
 }
 
 // Every file is either refused with nothing left behind or read whole; an
@@ -384,21 +356,15 @@ TEST(BmpCorpus, EveryFileIsRefusedCleanlyOrReadWhole) {
       continue;
     }
     ++accepted;
-    Bytes file;
-    std::ifstream in(path, std::ios::binary);
-    file.assign(std::istreambuf_iterator<char>(in), {});
+    const Bytes file = ReadWholeFile(path);
     const BITMAPINFOHEADER& info = image.infoHeader;
     ASSERT_NE(image.pixels, nullptr);
-    EXPECT_EQ(info.biWidth, std::int32_t(Stored32(file, WIDTH_AT)));
-    EXPECT_EQ(info.biHeight, std::int32_t(Stored32(file, HEIGHT_AT)));
+    EXPECT_EQ(info.biWidth, std::int32_t(Le32(&file[WIDTH_AT])));
+    EXPECT_EQ(info.biHeight, std::int32_t(Le32(&file[HEIGHT_AT])));
     ASSERT_TRUE(info.biBitCount == 8 || info.biBitCount == 16);
     std::size_t rowBytes = std::size_t(info.biWidth) * (info.biBitCount / 8);
-    // Touches every pixel byte, so a sanitizer build sees a short buffer.
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < rowBytes * std::size_t(info.biHeight); ++i) sum += image.pixels[i];
-    volatile unsigned sink = sum;
-    (void)sink;
-    std::uint32_t offset = Stored32(file, 10);
+    TouchEveryByte(image.pixels, rowBytes * std::size_t(info.biHeight));
+    std::uint32_t offset = Le32(&file[10]);
     if (info.biBitCount == 8 && offset + info.biSizeImage == file.size()) {
       for (int row = 0; row < info.biHeight; ++row) {
         const std::uint8_t* stored = file.data() + offset + (info.biHeight - 1 - row) * rowBytes;
@@ -424,9 +390,9 @@ TEST_F(PortableFilesTest, OpenReadSeekAndCloseKeepToTheirContracts) {
   OFSTRUCT info;
   const UINT writeStyle = 1;
   EXPECT_EQ(OpenFile(path.c_str(), &info, writeStyle), HFILE_ERROR);
-  EXPECT_EQ(OpenFile((directory + "/absent").c_str(), &info, OF_READ), HFILE_ERROR);
+  EXPECT_EQ(OpenFile((scratch / "absent").c_str(), &info, OF_READ), HFILE_ERROR);
   EXPECT_EQ(info.nErrCode, 2);  // file not found
-  EXPECT_EQ(OpenFile(directory.c_str(), &info, OF_READ), HFILE_ERROR);
+  EXPECT_EQ(OpenFile(scratch.path.c_str(), &info, OF_READ), HFILE_ERROR);
   HFILE file = OpenFile(path.c_str(), &info, OF_READ);
   ASSERT_NE(file, HFILE_ERROR);
   EXPECT_EQ(info.cBytes, sizeof info);
@@ -457,22 +423,14 @@ TEST_F(PortableFilesTest, OpenReadSeekAndCloseKeepToTheirContracts) {
 // A bare name is looked for beside the program, then in the current
 // directory; a name with a folder in it is taken as it stands.
 TEST_F(PortableFilesTest, BareNamesAreFoundBesideTheProgramFirst) {
-  std::string program = directory + "/program", current = directory + "/current";
+  std::string program = scratch / "program", current = scratch / "current";
   ASSERT_EQ(mkdir(program.c_str(), 0700), 0);
   ASSERT_EQ(mkdir(current.c_str(), 0700), 0);
-  auto place = [&](const std::string& folder, const char* name, std::uint8_t mark) {
-    std::string path = folder + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fputc(mark, file);
-    std::fclose(file);
-    written.push_back(path);
-  };
-  place(program, "BOTH.BMP", 'p');
-  place(current, "BOTH.BMP", 'c');
-  place(current, "HERE.BMP", 'h');
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(current.c_str()), 0);
+  Write({'p'}, "program/BOTH.BMP");
+  Write({'c'}, "current/BOTH.BMP");
+  Write({'h'}, "current/HERE.BMP");
+  WorkingDirectory inCurrent(current);
+  ASSERT_TRUE(inCurrent.ok);
   HeadlessConfig config;
   config.programDirectory = program;
   HeadlessBegin(config);
@@ -493,27 +451,17 @@ TEST_F(PortableFilesTest, BareNamesAreFoundBesideTheProgramFirst) {
   EXPECT_EQ(firstByte("HERE.BMP", &opened), 'h');
   EXPECT_EQ(firstByte("./BOTH.BMP", &opened), 'c');
   EXPECT_EQ(firstByte("NONE.BMP", &opened), -1);
-
   HeadlessEnd();
-  EXPECT_EQ(chdir(previous), 0);
-  for (const std::string& path : written) unlink(path.c_str());
-  written.clear();
-  rmdir(program.c_str());
-  rmdir(current.c_str());
 }
 
 TEST_F(PortableFilesTest, LongPathsAreCutToTheRecordSafely) {
-  std::string path = directory;
-  std::vector<std::string> folders;
+  std::string path = scratch.path;
   while (path.size() < 200) {
     path += "/a_rather_long_folder_name";
     ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-    folders.push_back(path);
   }
   std::string file = path + "/f.bmp";
-  std::FILE* out = std::fopen(file.c_str(), "wb");
-  ASSERT_NE(out, nullptr);
-  std::fclose(out);
+  ASSERT_TRUE(BmpWriteFile(file.c_str(), {}));
   OFSTRUCT info;
   std::memset(&info, 0x5A, sizeof info);
   HFILE handle = OpenFile(file.c_str(), &info, OF_READ);
@@ -521,8 +469,6 @@ TEST_F(PortableFilesTest, LongPathsAreCutToTheRecordSafely) {
   EXPECT_EQ(std::strlen(info.szPathName), sizeof info.szPathName - 1);
   EXPECT_EQ(file.compare(0, sizeof info.szPathName - 1, info.szPathName), 0);
   _lclose(handle);
-  unlink(file.c_str());
-  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) rmdir(folder->c_str());
 }
 
 TEST(BmpFlipRows, ReversesRowsInPlace) {

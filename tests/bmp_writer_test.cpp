@@ -3,26 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "bmp_writer.h"
+#include "kit.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A 3 x 2 picture: rows of three bytes, padded to four in the file.
 const std::uint8_t kPixels[] = {1, 2, 3, 4, 5, 6};
 const BmpColour kColours[] = {{0x10, 0x20, 0x30}, {0xFF, 0x00, 0x80}};
-
-Bytes Field32(std::uint32_t value) {
-  return {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
-          std::uint8_t(value >> 24)};
-}
 
 Bytes Slice(const Bytes& bytes, std::size_t at, std::size_t count) {
   return Bytes(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + count));
@@ -50,12 +40,12 @@ TEST(BmpWriter, TopDownSizeOverrideAndWideDepthsKeepTheRestRight) {
   picture.pixels = pixels.data();
   const Bytes file = BmpEncode(picture);
   ASSERT_EQ(file.size(), 54u + 16u);
-  EXPECT_EQ(Slice(file, 2, 4), Field32(70));
-  EXPECT_EQ(Slice(file, 10, 4), Field32(54));
-  EXPECT_EQ(Slice(file, 22, 4), Field32(std::uint32_t(-2)));  // rows stored top first
-  EXPECT_EQ(Slice(file, 28, 2), Bytes({24, 0}));
-  EXPECT_EQ(Slice(file, 34, 4), Field32(0));  // as asked, not the real size
-  EXPECT_EQ(Slice(file, 46, 4), Field32(0));
+  EXPECT_EQ(Le32(&file[2]), 70u);
+  EXPECT_EQ(Le32(&file[10]), 54u);
+  EXPECT_EQ(Le32(&file[22]), std::uint32_t(-2));  // rows stored top first
+  EXPECT_EQ(Le16(&file[28]), 24u);
+  EXPECT_EQ(Le32(&file[34]), 0u);  // as asked, not the real size
+  EXPECT_EQ(Le32(&file[46]), 0u);
   EXPECT_EQ(Slice(file, 54, 16), Bytes({1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}));
 
   EXPECT_EQ(BmpRowBytes(9, 1), 2u);
@@ -70,7 +60,7 @@ TEST(BmpWriter, IconImageDoublesTheHeightAndMasksTheTransparentIndex) {
   const Bytes image = BmpEncodeIconImage({3, 3, 8, pixels, kColours, 2}, 0);
   ASSERT_EQ(image.size(), 40u + 8u + 12u + 12u);
   EXPECT_EQ(Slice(image, 4, 8), Bytes({3, 0, 0, 0, 6, 0, 0, 0}));  // width, doubled height
-  EXPECT_EQ(Slice(image, 20, 4), Field32(24));
+  EXPECT_EQ(Le32(&image[20]), 24u);
   EXPECT_EQ(Slice(image, 48, 12), Bytes({7, 7, 7, 0, 7, 7, 0, 0, 0, 9, 0, 0}));
   EXPECT_EQ(Slice(image, 60, 12), Bytes({0, 0, 0, 0, 0x20, 0, 0, 0, 0xA0, 0, 0, 0}));
 
@@ -84,7 +74,8 @@ TEST(BmpWriter, RefusesPicturesItCannotStoreAndSavesWhatItEncodes) {
       {3, 2, 8, kPixels, nullptr, 2},    {3, 2, 8, kPixels, kColours, 257},
       {0x7FFFFFFF, 2, 32, kPixels, nullptr, 0},
   };
-  const std::string path = testing::TempDir() + "bmp_writer_test.bmp";
+  ScratchFolder scratch;
+  const std::string path = scratch / "picture.bmp";
   for (const BmpPicture& picture : refused) {
     SCOPED_TRACE(&picture - refused);
     EXPECT_TRUE(BmpEncode(picture).empty());
@@ -94,9 +85,7 @@ TEST(BmpWriter, RefusesPicturesItCannotStoreAndSavesWhatItEncodes) {
 
   const BmpPicture good{3, 2, 8, kPixels, kColours, 2};
   ASSERT_TRUE(BmpSave(path.c_str(), good));
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), BmpEncode(good));
-  std::remove(path.c_str());
+  EXPECT_EQ(ReadWholeFile(path), BmpEncode(good));
   EXPECT_FALSE(BmpSave((path + "/not_a_folder/x.bmp").c_str(), good));
 }
 

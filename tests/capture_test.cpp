@@ -5,12 +5,13 @@
 #include <gif_lib.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "capture_tool.h"
+#include "kit_fixtures.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::vector<HeadlessFrame> RunInProcess(int seed, std::function<void(int pass)> 
     HeadlessReleaseAllKeys();
     keys(pass);
   };
-  return HeadlessRun(config).frames;
+  return RunClean(config).frames;
 }
 
 void ExpectFramesOnDisk(const std::string& folder, const std::vector<HeadlessFrame>& expected) {
@@ -129,13 +130,13 @@ TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
 // program's start-up fail, and its exit code and reason come through.
 TEST(Capture, ImageReplacesThePictureAndAFailedStartUpExitsOne) {
   ScratchFolder scratch;
-  std::string picture = ReadWholeFile(ProgramDirectory() + "/ROCK8.BMP");
+  Bytes picture = ReadWholeFile(BesideTheProgram("ROCK8.BMP"));
   ASSERT_GT(picture.size(), 54u + 1024u);
   const std::size_t entry245 = 54 + 4 * 245;
-  picture[entry245] = char(0x12);  // blue
-  picture[entry245 + 1] = char(0x34);
-  picture[entry245 + 2] = char(0x56);  // red
-  std::ofstream(scratch / "other.bmp", std::ios::binary) << picture;
+  picture[entry245] = 0x12;  // blue
+  picture[entry245 + 1] = 0x34;
+  picture[entry245 + 2] = 0x56;  // red
+  ASSERT_TRUE(BmpWriteFile((scratch / "other.bmp").c_str(), picture));
   ToolRun run = RunCaptureTool(
       {"--frames", "2", "--image", scratch / "other.bmp", "--out", scratch / "other"}, scratch);
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -146,7 +147,8 @@ TEST(Capture, ImageReplacesThePictureAndAFailedStartUpExitsOne) {
   EXPECT_EQ(frame.palette[245].peGreen, 0x34);
   EXPECT_EQ(frame.palette[245].peBlue, 0x12);
 
-  std::ofstream(scratch / "text.bmp") << "not a picture\n";
+  const std::string text = "not a picture\n";
+  ASSERT_TRUE(BmpWriteFile((scratch / "text.bmp").c_str(), Bytes(text.begin(), text.end())));
   run = RunCaptureTool({"--image", scratch / "text.bmp", "--out", scratch / "failed", "--gif",
                         scratch / "failed.gif"},
                        scratch);
@@ -158,7 +160,7 @@ TEST(Capture, ImageReplacesThePictureAndAFailedStartUpExitsOne) {
 
 TEST(Capture, OutputsThatCannotBeWrittenExitThree) {
   ScratchFolder scratch;
-  std::ofstream(scratch / "file") << "in the way\n";
+  ASSERT_TRUE(BmpWriteFile((scratch / "file").c_str(), {'x'}));
   ToolRun run = RunCaptureTool({"--frames", "2", "--out", scratch / "file/frames"}, scratch);
   EXPECT_EQ(run.exitCode, 3) << run.errors;
   run = RunCaptureTool({"--frames", "2", "--gif", scratch / "no-such-folder/a.gif"}, scratch);

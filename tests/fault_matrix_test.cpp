@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "scenario.h"
-#include "surface_desc.h"
+#include "kit_fixtures.h"
 
 namespace {
 
@@ -143,19 +142,15 @@ HeadlessResult RunWithFault(bool loseDisplay, const CallName& call, FaultMode mo
                             const std::string& label) {
   HeadlessConfig config = MatrixConfig(loseDisplay);
   config.faults.push_back({call.name, call.variant, mode, skip});
-  int descriptorsBefore = OpenDescriptors();
-  HeadlessResult result = HeadlessRun(config);
   SCOPED_TRACE(label);
-  EXPECT_FALSE(result.hung);
+  int descriptorsBefore = OpenDescriptors();
+  HeadlessResult result = RunClean(config);
   EXPECT_TRUE(result.exitCode == 0 || result.exitCode == 1) << result.exitCode;
   if (result.exitCode == 1) {
     // A refused start-up: no frame ran, and the program said why.
     EXPECT_EQ(result.passes, 0);
     EXPECT_FALSE(result.debugTexts.empty());
   }
-  EXPECT_EQ(result.liveObjectsAfter, 0);
-  EXPECT_EQ(result.misuses, 0);
-  EXPECT_EQ(result.unreleasedSurfaces, 0);
   EXPECT_EQ(OpenDescriptors(), descriptorsBefore) << "a file left open";
   // Ended on the user's Escape (a failed fetch may cost a pass), unless the
   // fault sits on the way out.
@@ -266,55 +261,29 @@ TEST(FaultMatrix, FailuresWhileTheDisplayComesBackAreSurvived) {
     }
     std::string label = call.Text() + " failing always from the lost display on";
     HeadlessConfig config = MatrixConfig(true);
-    auto script = config.onPass;
-    config.onPass = [script, call](int pass) {
-      if (pass == kLosePass) TraceArmFault(call.name.c_str(), call.variant.c_str(), FaultMode::Always);
-      script(pass);
-    };
-    HeadlessResult result = HeadlessRun(config);
-    EXPECT_FALSE(result.hung) << label;
-    EXPECT_EQ(result.exitCode, 0) << label;
-    EXPECT_EQ(result.liveObjectsAfter, 0) << label;
-    EXPECT_EQ(result.misuses, 0) << label;
-    EXPECT_EQ(result.unreleasedSurfaces, 0) << label;
+    AtPass(config, kLosePass, [call] {
+      TraceArmFault(call.name.c_str(), call.variant.c_str(), FaultMode::Always);
+    });
+    SCOPED_TRACE(label);
+    EXPECT_EQ(RunClean(config).exitCode, 0);
   }
 }
 
 // The release check must be able to fail: a surface the program forgets is
 // caught even though its display object, or its flip chain, ends it.
 HeadlessResult ReleaseEverythingBut(const std::string& forgotten) {
-  HeadlessBegin(HeadlessConfig());
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.lpszClassName = "FORGETFUL";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "FORGETFUL", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
-                                nullptr, nullptr, nullptr);
-  IDirectDraw* dd = nullptr;
-  DirectDrawCreate(nullptr, &dd, nullptr);
-  dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
-  dd->SetDisplayMode(640, 480, 8);
-  DDSURFACEDESC desc = FlipChainDesc();
-  IDirectDrawSurface* primary = nullptr;
-  IDirectDrawSurface* back = nullptr;
-  IDirectDrawSurface* sprite = nullptr;
-  dd->CreateSurface(&desc, &primary, nullptr);
-  DDSCAPS caps = {DDSCAPS_BACKBUFFER};
-  primary->GetAttachedSurface(&caps, &back);
-  desc = OffscreenDesc(64, 64);
-  dd->CreateSurface(&desc, &sprite, nullptr);
+  TestDisplay display;
+  EXPECT_TRUE(display.Open());
+  IDirectDrawSurface* sprite = display.Offscreen(64, 64);
   if (forgotten != "sprite") sprite->Release();
-  if (forgotten != "back buffer") back->Release();
-  if (forgotten != "primary") primary->Release();
-  dd->Release();
-  return HeadlessEnd();
+  if (forgotten != "back buffer") display.back->Release();
+  if (forgotten != "primary") display.primary->Release();
+  display.dd->Release();
+  return display.Close();
 }
 
 TEST(FaultMatrix, AForgottenReleaseIsCaught) {
-  HeadlessResult tidy = ReleaseEverythingBut("");
-  EXPECT_EQ(tidy.liveObjectsAfter, 0);
-  EXPECT_EQ(tidy.misuses, 0);
-  EXPECT_EQ(tidy.unreleasedSurfaces, 0);
+  EXPECT_EQ(UncleanEnd(ReleaseEverythingBut("")), "");
   for (const char* forgotten : {"sprite", "back buffer", "primary"}) {
     HeadlessResult leaky = ReleaseEverythingBut(forgotten);
     EXPECT_EQ(leaky.liveObjectsAfter, 0) << forgotten;    // the owner ended it...

@@ -68,7 +68,7 @@ TEST(GoldenFrames, DigestOfEveryFrameIsUnchangedAndRunsRepeat) {
                 ReadWholeFile(scratch / ("second/" + FrameFileName(i))))
         << FrameFileName(i);
   }
-  std::string firstGif = ReadWholeFile(scratch / "first.gif");
+  Bytes firstGif = ReadWholeFile(scratch / "first.gif");
   EXPECT_FALSE(firstGif.empty());
   EXPECT_TRUE(firstGif == ReadWholeFile(scratch / "second.gif"));
 }

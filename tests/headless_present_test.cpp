@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "scenario.h"
+#include "kit_fixtures.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(HeadlessPresent, TheFrontBufferHandedOverIsTheFrameAsKept) {
       std::memcpy(frame.palette, palette, sizeof frame.palette);
       seen->push_back(frame);
     };
-    return HeadlessRun(config);
+    return RunClean(config);
   };
   std::vector<HeadlessFrame> seenWhileKept;
   std::vector<HeadlessFrame> seenAlone;

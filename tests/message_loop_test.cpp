@@ -1,8 +1,10 @@
 // The message loop and quit path of the whole program, on the headless host.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "kit_fixtures.h"
 #include "main_window.h"
-#include "scenario.h"
 
 namespace {
 
@@ -16,10 +18,9 @@ TEST(MessageLoop, QuitKeyHeldKeepsPresentingAndEndsThePassAfterRelease) {
       presentsAtPass.push_back(presents);
       HeadlessHoldKey(quitKey, pass >= 3 && pass <= 12);
     };
-    HeadlessResult result = HeadlessRun(config);
-
+    SCOPED_TRACE(quitKey);
+    HeadlessResult result = RunClean(config);
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_FALSE(result.hung);
     // Frames 3..12 post WM_DESTROY; frame 13 no longer sees the key; pass 14
     // fetches WM_QUIT and runs no frame.
     EXPECT_EQ(result.passes, 14);
@@ -39,7 +40,7 @@ TEST(MessageLoop, BurstOfPostedMessagesIsDrainedOnePerFrame) {
     }
     HeadlessHoldKey(VK_ESCAPE, pass == 1);
   };
-  HeadlessResult result = HeadlessRun(config);
+  HeadlessResult result = RunClean(config);
 
   // Frame 1 queues WM_DESTROY behind the five messages: passes 1-5 take one
   // message each, pass 6 the WM_DESTROY, pass 7 the WM_QUIT.
@@ -71,7 +72,7 @@ TEST(MessageLoop, PaintMessagePaintsNothing) {
       if (paint && (pass == 2 || pass == 4)) HeadlessPostToMainWindow(WM_PAINT, 0, 0);
       HeadlessHoldKey(VK_ESCAPE, pass == 5);
     };
-    return HeadlessRun(config);
+    return RunClean(config);
   };
   HeadlessResult plain = run(false);
   HeadlessResult painted = run(true);
@@ -85,15 +86,19 @@ TEST(MessageLoop, PaintMessagePaintsNothing) {
   EXPECT_EQ(painted.passes, plain.passes);
 }
 
+// Closed by the window manager (the host's request, which the window layer
+// turns into WM_CLOSE for the screen window) or by WM_CLOSE itself.
 TEST(MessageLoop, ClosingTheWindowEndsTheProgramLikeAQuit) {
-  HeadlessConfig config = DemoConfig();
-  config.onPass = [](int pass) {
-    if (pass == 3) HeadlessPostToMainWindow(WM_CLOSE, 0, 0);
-  };
-  HeadlessResult result = HeadlessRun(config);
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.passes, 4);
-  EXPECT_EQ(result.liveObjectsAfter, 0);
+  const std::function<void()> closes[] = {
+      HeadlessRequestClose, [] { HeadlessPostToMainWindow(WM_CLOSE, 0, 0); }};
+  for (const std::function<void()>& close : closes) {
+    HeadlessConfig config = DemoConfig();
+    config.keepFrames = false;
+    AtPass(config, 3, close);
+    HeadlessResult result = RunClean(config);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.passes, 4);
+  }
 }
 
 TEST(MessageLoop, WindowFailuresEndWithExitCodeOneAndNoScene) {
@@ -101,11 +106,12 @@ TEST(MessageLoop, WindowFailuresEndWithExitCodeOneAndNoScene) {
     HeadlessConfig config = DemoConfig();
     config.logCalls = true;
     config.faults.push_back({failing});
-    HeadlessResult result = HeadlessRun(config);
-    EXPECT_EQ(result.exitCode, 1) << failing;
-    EXPECT_EQ(result.presents, 0) << failing;
-    EXPECT_EQ(CountCalls(result, "DirectDrawCreate"), 0) << failing;
-    ASSERT_EQ(result.debugTexts.size(), 1u) << failing;
+    SCOPED_TRACE(failing);
+    HeadlessResult result = RunClean(config);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.presents, 0);
+    EXPECT_EQ(CountCalls(result, "DirectDrawCreate"), 0);
+    EXPECT_EQ(result.debugTexts.size(), 1u);
   }
 }
 

@@ -5,15 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "bmp.h"
-#include "program_directory.h"
+#include "kit.h"
 
 namespace {
 
@@ -23,11 +19,6 @@ constexpr int cell = 64;
 // Left column of each picture cell in the top cell row.
 constexpr int cellLeft[4] = {1, 66, 131, 196};
 
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 double Luminance(const PALETTEENTRY& entry) {
   return 0.299 * entry.peRed + 0.587 * entry.peGreen + 0.114 * entry.peBlue;
 }
@@ -35,7 +26,7 @@ double Luminance(const PALETTEENTRY& entry) {
 // A square of palette indices, rows top first: one rock's cell, or the icon.
 struct Square {
   int size;
-  std::vector<std::uint8_t> indices;
+  Bytes indices;
   std::uint8_t At(int x, int y) const { return indices[std::size_t(y * size + x)]; }
 };
 
@@ -109,7 +100,7 @@ Lighting LightingOf(const Square& square, const PALETTEENTRY* palette) {
 class RockBmpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = ProgramDirectory() + "/ROCK8.BMP";
+    path = BesideTheProgram("ROCK8.BMP");
     image = BmpImage{};
     ASSERT_EQ(BmpRead(&image, path.c_str()), 1) << path << ": " << BmpFailureReason();
   }
@@ -140,7 +131,7 @@ TEST_F(RockBmpTest, IsAnUnpaddedEightBitPictureOfTheAgreedSize) {
   EXPECT_EQ(info.biClrUsed, 256u);
   DWORD pixelOffset = image.fileHeader.bfOffBits;  // a packed field: copied, not bound
   EXPECT_EQ(pixelOffset, 54u + 1024u);
-  EXPECT_EQ(FileBytes(path).size(), 54u + 1024u + width * height);
+  EXPECT_EQ(ReadWholeFile(path).size(), 54u + 1024u + width * height);
 }
 
 // Index 0 on the borders between cells and all round each rock, so nothing
@@ -209,36 +200,33 @@ TEST_F(RockBmpTest, PaletteHasBlackAndFourVisibleStarColours) {
 }
 
 TEST(RockBmpTool, MakesTheSameFileEveryTime) {
-  std::string directory = ProgramDirectory();
-  std::string copy = directory + "/rock_bmp_test_copy.bmp";
-  std::string command = "\"" + directory + "/make_rock_bmp\" \"" + copy + "\"";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  std::vector<std::uint8_t> made = FileBytes(copy);
-  std::remove(copy.c_str());
+  ScratchFolder scratch;
+  ToolRun run = RunTool("make_rock_bmp", {scratch / "copy.bmp"}, scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  Bytes made = ReadWholeFile(scratch / "copy.bmp");
   EXPECT_FALSE(made.empty());
-  EXPECT_TRUE(made == FileBytes(directory + "/ROCK8.BMP"));
-  EXPECT_NE(std::system(("\"" + directory + "/make_rock_bmp\" 2>/dev/null").c_str()), 0);
+  EXPECT_TRUE(made == ReadWholeFile(BesideTheProgram("ROCK8.BMP")));
+  EXPECT_NE(RunTool("make_rock_bmp", {}, scratch).exitCode, 0);
 }
 
 // The icon make_icon draws for the Windows program: one 32 x 32 image of one
 // of our rocks, in the rock palette, with a mask that lets the ground show
 // exactly where the rock is not.
 TEST_F(RockBmpTest, IconIsOneSolidLitRockInTheRockPalette) {
-  const std::string directory = ProgramDirectory();
-  const std::string icon = directory + "/rock_bmp_test.ico";
-  ASSERT_EQ(std::system(("\"" + directory + "/make_icon\" \"" + icon + "\"").c_str()), 0);
-  const std::vector<std::uint8_t> file = FileBytes(icon);
-  std::remove(icon.c_str());
+  ScratchFolder scratch;
+  ToolRun run = RunTool("make_icon", {scratch / "vorn.ico"}, scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const Bytes file = ReadWholeFile(scratch / "vorn.ico");
   const int size = 32;
   const std::size_t table = 22 + 40, rows = table + 1024, mask = rows + size * size;
   ASSERT_EQ(file.size(), mask + size * 4);
   // Directory: an icon of one 32 x 32 image, 256 colours, planes 1, 8 bits,
   // 2216 bytes right after the directory; the image is twice 32 rows high.
-  const std::vector<std::uint8_t> head = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 8, 0,
+  const Bytes head = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 8, 0,
                                           0xA8, 8, 0, 0, 22, 0, 0, 0, 40, 0, 0, 0,
                                           32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 8, 0};
   EXPECT_TRUE(std::equal(head.begin(), head.end(), file.begin()));
-  const std::vector<std::uint8_t> rock8 = FileBytes(path);
+  const Bytes rock8 = ReadWholeFile(path);
   EXPECT_TRUE(std::equal(file.begin() + table, file.begin() + rows, rock8.begin() + 54));
 
   Square picture{size, {}};

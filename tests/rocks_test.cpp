@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
+#include <vector>
 
 #include "display.h"
+#include "kit_fixtures.h"
 #include "rocks.h"
-#include "scenario.h"
 
 namespace {
 
@@ -23,101 +23,75 @@ class RockStep : public ::testing::Test {
     HeadlessReleaseAllKeys();
   }
   void TearDown() override { HeadlessReleaseAllKeys(); }
-
-  static Sprite& Place(int x, int y, int xVelocity, int yVelocity) {
-    rocks[0].x = x;
-    rocks[0].y = y;
-    rocks[0].xVelocity = xVelocity;
-    rocks[0].yVelocity = yVelocity;
-    return rocks[0];
-  }
-
-  static void Hold(std::initializer_list<int> keys) {
-    for (int key : keys) HeadlessHoldKey(key, true);
-  }
 };
 
-TEST_F(RockStep, SteeringWithoutKeysAddsTheVelocity) {
-  Sprite& rock = Place(100, 100, 5, 3);
-  SteerRocks();
-  EXPECT_EQ(rock.x, 105);
-  EXPECT_EQ(rock.y, 103);
+// A rock's place and velocity.
+struct RockState {
+  int x, y, xVelocity, yVelocity;
+};
+
+Sprite& Place(Sprite& rock, const RockState& state) {
+  rock.x = state.x;
+  rock.y = state.y;
+  rock.xVelocity = state.xVelocity;
+  rock.yVelocity = state.yVelocity;
+  return rock;
 }
 
-TEST_F(RockStep, UpHoldsBackTheVerticalVelocityOnly) {
-  Sprite& rock = Place(100, 100, 5, 3);
-  Hold({VK_UP});
-  SteerRocks();
-  EXPECT_EQ(rock.x, 105);
-  EXPECT_EQ(rock.y, 100);
+void ExpectRock(const Sprite& rock, const RockState& expected) {
+  EXPECT_EQ(rock.x, expected.x);
+  EXPECT_EQ(rock.y, expected.y);
+  EXPECT_EQ(rock.xVelocity, expected.xVelocity);
+  EXPECT_EQ(rock.yVelocity, expected.yVelocity);
 }
 
-TEST_F(RockStep, SidewaysKeysMoveByTheVelocityPlusFourAndLeftWins) {
-  Sprite& rock = Place(100, 100, 5, 3);
-  Hold({VK_RIGHT});
-  SteerRocks();
-  EXPECT_EQ(rock.x, 96);  // -9 then +5
-
-  rock = Place(100, 100, 5, 3);
-  Hold({VK_LEFT});
-  SteerRocks();
-  EXPECT_EQ(rock.x, 114);  // +9 then +5, Right ignored
-
-  rock = Place(100, 100, -6, 3);
-  HeadlessReleaseAllKeys();
-  Hold({VK_LEFT});
-  SteerRocks();
-  EXPECT_EQ(rock.x, 92);  // a velocity below -4 turns Left into a move left
-}
-
-TEST_F(RockStep, DownMovesAgainstTheVerticalVelocity) {
-  Sprite& rock = Place(100, 100, 5, 3);
-  Hold({VK_DOWN});
-  SteerRocks();
-  EXPECT_EQ(rock.y, 96);  // -7 then +3
-
-  rock = Place(100, 100, 5, 3);
-  Hold({VK_UP});
-  SteerRocks();
-  EXPECT_EQ(rock.y, 93);  // with Up as well, the -7 stands alone
-}
-
-TEST_F(RockStep, RightEdgeIsAtOrPastTheLimit) {
-  for (int x : {576, 600}) {
-    Sprite& rock = Place(x, 100, 5, 3);
-    BounceRocks();
-    EXPECT_EQ(rock.x, 577) << x;
-    EXPECT_EQ(rock.xVelocity, -5) << x;
+TEST_F(RockStep, SteeringAddsTheVelocityAndMovesByTheKeys) {
+  struct Case {
+    std::vector<int> keys;
+    RockState before, after;
+  };
+  const Case cases[] = {
+      {{}, {100, 100, 5, 3}, {105, 103, 5, 3}},
+      {{VK_UP}, {100, 100, 5, 3}, {105, 100, 5, 3}},  // holds back the vertical velocity only
+      // Sideways: the velocity plus four, and Left wins over Right.
+      {{VK_RIGHT}, {100, 100, 5, 3}, {96, 103, 5, 3}},            // -9 then +5
+      {{VK_RIGHT, VK_LEFT}, {100, 100, 5, 3}, {114, 103, 5, 3}},  // +9 then +5
+      {{VK_LEFT}, {100, 100, -6, 3}, {92, 103, -6, 3}},  // below -4 Left turns into a move left
+      // Down moves against the vertical velocity; with Up as well, alone.
+      {{VK_DOWN}, {100, 100, 5, 3}, {105, 96, 5, 3}},  // -7 then +3
+      {{VK_DOWN, VK_UP}, {100, 100, 5, 3}, {105, 93, 5, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.keys));
+    HeadlessReleaseAllKeys();
+    for (int key : c.keys) HeadlessHoldKey(key, true);
+    Sprite& rock = Place(rocks[0], c.before);
+    SteerRocks();
+    ExpectRock(rock, c.after);
   }
-  Sprite& rock = Place(575, 100, 5, 3);
-  BounceRocks();
-  EXPECT_EQ(rock.x, 575);
-  EXPECT_EQ(rock.xVelocity, 5);
 }
 
-TEST_F(RockStep, BottomEdgeIsStrictlyPastTheLimit) {
-  Sprite& rock = Place(100, 417, 5, 3);
-  BounceRocks();
-  EXPECT_EQ(rock.y, 417);
-  EXPECT_EQ(rock.yVelocity, -3);
-
-  rock = Place(100, 416, 5, 3);
-  BounceRocks();
-  EXPECT_EQ(rock.y, 416);
-  EXPECT_EQ(rock.yVelocity, 3);
-}
-
-TEST_F(RockStep, LeftAndTopEdgesPutTheRockAtOne) {
-  Sprite& rock = Place(0, 0, -5, -3);
-  BounceRocks();
-  EXPECT_EQ(rock.x, 1);
-  EXPECT_EQ(rock.y, 1);
-  EXPECT_EQ(rock.xVelocity, 5);
-  EXPECT_EQ(rock.yVelocity, 3);
+// The right edge is at or past its limit, the bottom strictly past it; at
+// the left and top the rock is put at one.
+TEST_F(RockStep, EdgesTurnTheRockBack) {
+  struct Case {
+    RockState before, after;
+  };
+  const Case cases[] = {
+      {{576, 100, 5, 3}, {577, 100, -5, 3}}, {{600, 100, 5, 3}, {577, 100, -5, 3}},
+      {{575, 100, 5, 3}, {575, 100, 5, 3}},  {{100, 417, 5, 3}, {100, 417, 5, -3}},
+      {{100, 416, 5, 3}, {100, 416, 5, 3}},  {{0, 0, -5, -3}, {1, 1, 5, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.before.x << "," << c.before.y);
+    Sprite& rock = Place(rocks[0], c.before);
+    BounceRocks();
+    ExpectRock(rock, c.after);
+  }
 }
 
 TEST_F(RockStep, SlowRockAtTheRightEdgeStaysThereFlippingDirection) {
-  Sprite& rock = Place(576, 100, 1, 0);
+  Sprite& rock = Place(rocks[0], {576, 100, 1, 0});
   for (int frame = 0; frame < 6; ++frame) {
     SteerRocks();
     BounceRocks();
@@ -129,11 +103,9 @@ TEST_F(RockStep, SlowRockAtTheRightEdgeStaysThereFlippingDirection) {
 TEST(Rocks, SeededWithPicturesAndVelocitiesThatStartDownwards) {
   HeadlessConfig config = DemoConfig(9);
   Sprite seeded[ROCK_COUNT];
-  config.onPass = [&](int pass) {
-    if (pass == 1) std::memcpy(seeded, rocks, sizeof rocks);
-    HeadlessHoldKey(VK_ESCAPE, pass == 1);
-  };
-  HeadlessRun(config);
+  AtPass(config, 1, [&] { std::memcpy(seeded, rocks, sizeof rocks); });
+  QuitAfter(config, 1);
+  RunClean(config);
   for (const Sprite& rock : seeded) {
     EXPECT_EQ(rock.width, 64);
     EXPECT_EQ(rock.height, 64);
@@ -154,16 +126,9 @@ TEST(Rocks, SeededWithPicturesAndVelocitiesThatStartDownwards) {
 TEST(Rocks, FirstFrameBouncesBeforeAnythingIsDrawn) {
   HeadlessConfig config = DemoConfig(9);
   HeadlessFrame first;
-  config.onPass = [&](int pass) {
-    // The last rock is drawn on top of all others.
-    if (pass == 1) {
-      rocks[ROCK_COUNT - 1].x = 630;
-      rocks[ROCK_COUNT - 1].y = 470;
-      rocks[ROCK_COUNT - 1].xVelocity = 5;
-      rocks[ROCK_COUNT - 1].yVelocity = 3;
-    }
-    HeadlessHoldKey(VK_ESCAPE, pass == 1);
-  };
+  // The last rock is drawn on top of all others.
+  AtPass(config, 1, [] { Place(rocks[ROCK_COUNT - 1], {630, 470, 5, 3}); });
+  QuitAfter(config, 1);
   Sprite after;
   config.onPresent = [&](const HeadlessFrame& frame) {
     if (first.pixels.empty()) {
@@ -171,11 +136,8 @@ TEST(Rocks, FirstFrameBouncesBeforeAnythingIsDrawn) {
       after = rocks[ROCK_COUNT - 1];
     }
   };
-  HeadlessRun(config);
-  EXPECT_EQ(after.x, 577);
-  EXPECT_EQ(after.y, 417);
-  EXPECT_EQ(after.xVelocity, -5);
-  EXPECT_EQ(after.yVelocity, -3);
+  RunClean(config);
+  ExpectRock(after, {577, 417, -5, -3});
 
   // The rock shows whole in the bottom-right corner: its picture fills part
   // of its 63 x 63 square there.

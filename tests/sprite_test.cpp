@@ -5,19 +5,17 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <vector>
 
 #include "display.h"
-#include "scenario.h"
+#include "kit_fixtures.h"
 #include "sprite.h"
-#include "surface_desc.h"
 
 namespace {
 
 // A 260 x 66 8-bit picture whose every pixel tells where it came from.
 struct TestPicture {
   BmpImage image = {};
-  std::vector<std::uint8_t> pixels;
+  Bytes pixels;
   TestPicture(int width = 260, int height = 66) : pixels(static_cast<std::size_t>(width) * height) {
     image.infoHeader.biWidth = width;
     image.infoHeader.biHeight = height;
@@ -36,40 +34,21 @@ void WithDisplay(const std::function<void()>& body, int pitchPadding = 0) {
   HeadlessConfig config = DemoConfig();
   config.pitchPadding = pitchPadding;
   config.keepFrames = false;
-  config.onPass = [&](int pass) {
-    if (pass == 1) body();
-    HeadlessHoldKey(VK_ESCAPE, pass == 1);
-  };
-  HeadlessResult result = HeadlessRun(config);
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.misuses, 0);
-}
-
-// Copies a surface's pixels out, row by row, without its pitch.
-std::vector<std::uint8_t> ReadSurface(IDirectDrawSurface* surface, int width, int height) {
-  std::vector<std::uint8_t> out;
-  DDSURFACEDESC desc = {};
-  desc.dwSize = sizeof desc;
-  EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-  const auto* row = static_cast<const std::uint8_t*>(desc.lpSurface);
-  for (int y = 0; y < height; ++y, row += desc.lPitch) out.insert(out.end(), row, row + width);
-  surface->Unlock(desc.lpSurface);
-  return out;
+  AtPass(config, 1, body);
+  QuitAfter(config, 1);
+  EXPECT_EQ(RunClean(config).exitCode, 0);
 }
 
 IDirectDrawSurface* MakeScreenSizedSurface(DWORD fill) {
-  DDSURFACEDESC desc = OffscreenDesc(640, 480);
-  IDirectDrawSurface* surface = nullptr;
-  EXPECT_EQ(display.displayObject->CreateSurface(&desc, &surface, nullptr), DD_OK);
-  DDBLTFX fx = {};
-  fx.dwSize = sizeof fx;
-  fx.dwFillColor = fill;
-  surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+  IDirectDrawSurface* surface = CreateOffscreen(display.displayObject, 640, 480);
+  EXPECT_NE(surface, nullptr);
+  EXPECT_EQ(ColourFill(surface, fill), DD_OK);
   return surface;
 }
 
 void ExpectCell(IDirectDrawSurface* surface, int px, int py) {
-  std::vector<std::uint8_t> got = ReadSurface(surface, 64, 64);
+  Bytes got = SurfacePixels(surface);
+  ASSERT_EQ(got.size(), 64u * 64u);
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) {
       ASSERT_EQ(got[static_cast<std::size_t>(y) * 64 + x], TestPicture::Value(px + x, py + y))
@@ -107,7 +86,7 @@ TEST(Sprite, ACellOutsideThePictureIsNotCopied) {
     EXPECT_EQ(SpriteLoadCell(&sprite, &picture.image, 0, 1, 0), 0);
     EXPECT_EQ(SpriteLoadCell(&sprite, &picture.image, -1, 0, 1), 0);
     EXPECT_EQ(sprite.state, 1);
-    std::vector<std::uint8_t> pixels = ReadSurface(sprite.surface, 64, 64);
+    Bytes pixels = SurfacePixels(sprite.surface);
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 64);
     SpriteRelease(&sprite);
   });
@@ -126,7 +105,8 @@ TEST(Sprite, BlitShowsTheTopLeft63SquareWithIndexZeroTransparent) {
     IDirectDrawSurface* target = MakeScreenSizedSurface(7);
     EXPECT_EQ(SpriteBlit(&sprite, target), 1);
 
-    std::vector<std::uint8_t> screen = ReadSurface(target, 640, 480);
+    Bytes screen = SurfacePixels(target);
+    ASSERT_EQ(screen.size(), 640u * 480u);
     for (int y = 0; y < 70; ++y) {
       for (int x = 0; x < 70; ++x) {
         bool covered = x >= 1 && x <= 63 && y >= 1 && y <= 63 && x >= 33;
@@ -160,7 +140,7 @@ TEST(Sprite, FailuresLeaveNothingDrawnAndNothingReleasedTwice) {
     EXPECT_EQ(SpriteLoadCell(&sprite, &picture.image, 0, 0, 0), 0);
     EXPECT_EQ(sprite.state, 1);
     EXPECT_EQ(SpriteBlit(&sprite, target), 0);
-    std::vector<std::uint8_t> screen = ReadSurface(target, 640, 480);
+    Bytes screen = SurfacePixels(target);
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 7), 640 * 480);
 
     EXPECT_EQ(SpriteRelease(&sprite), 1);

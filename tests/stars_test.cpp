@@ -2,42 +2,40 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
+#include "kit_fixtures.h"
 #include "rocks.h"
-#include "scenario.h"
 #include "stars.h"
 
 namespace {
 
-struct Snapshot {
-  Star table[STAR_COUNT];
-};
+using StarTable = std::array<Star, STAR_COUNT>;
 
-Snapshot TakeSnapshot() {
-  Snapshot snapshot;
-  std::memcpy(snapshot.table, stars, sizeof stars);
-  return snapshot;
+StarTable TakeSnapshot() {
+  StarTable table;
+  std::memcpy(table.data(), stars, sizeof stars);
+  return table;
 }
 
 // Runs the demo, holding `keys` during frame 3 only, and returns the star
 // table as it was before and after that frame.
-std::pair<Snapshot, Snapshot> StarsAroundFrame3(std::vector<int> keys,
-                                                void (*place)() = nullptr) {
-  std::pair<Snapshot, Snapshot> tables;
+std::pair<StarTable, StarTable> StarsAroundFrame3(const std::vector<int>& keys, void (*place)()) {
+  std::pair<StarTable, StarTable> tables;
   HeadlessConfig config = DemoConfig(11);
   config.keepFrames = false;
   config.onPass = [&](int pass) {
-    if (pass == 3) {
-      if (place != nullptr) place();
-      tables.first = TakeSnapshot();
-    }
-    if (pass == 4) tables.second = TakeSnapshot();
     for (int key : keys) HeadlessHoldKey(key, pass == 3);
-    HeadlessHoldKey(VK_ESCAPE, pass == 4);
   };
-  HeadlessResult result = HeadlessRun(config);
-  EXPECT_EQ(result.exitCode, 0);
+  AtPass(config, 3, [&] {
+    place();
+    tables.first = TakeSnapshot();
+  });
+  AtPass(config, 4, [&] { tables.second = TakeSnapshot(); });
+  QuitAfter(config, 4);
+  EXPECT_EQ(RunClean(config).exitCode, 0);
   return tables;
 }
 
@@ -45,15 +43,13 @@ int Wrap(int value, int size) { return ((value % size) + size) % size; }
 
 TEST(Stars, SeedingTiesSpeedToColourAndFillsTheScreen) {
   HeadlessConfig config = DemoConfig(5);
-  Snapshot seeded;
-  config.onPass = [&](int pass) {
-    if (pass == 1) seeded = TakeSnapshot();
-    HeadlessHoldKey(VK_ESCAPE, pass == 1);
-  };
-  HeadlessRun(config);
+  StarTable seeded;
+  AtPass(config, 1, [&] { seeded = TakeSnapshot(); });
+  QuitAfter(config, 1);
+  RunClean(config);
 
   int perClass[4] = {};
-  for (const Star& star : seeded.table) {
+  for (const Star& star : seeded) {
     ASSERT_GE(star.x, 0);
     ASSERT_LT(star.x, 640);
     ASSERT_GE(star.y, 0);
@@ -68,55 +64,49 @@ TEST(Stars, SeedingTiesSpeedToColourAndFillsTheScreen) {
   for (int count : perClass) EXPECT_GT(count, 100);
 }
 
-TEST(Stars, WithoutKeysEveryStarFallsByItsSpeedAndWraps) {
-  auto [before, after] = StarsAroundFrame3({});
-  for (int i = 0; i < STAR_COUNT; ++i) {
-    const Star& was = before.table[i];
-    EXPECT_EQ(after.table[i].x, was.x);
-    EXPECT_EQ(after.table[i].y, Wrap(was.y - was.speed, 480));
-  }
-}
-
-TEST(Stars, UpHaltsTheFallAndUpWithDownFallsByTheExtraOnly) {
-  auto [before, after] = StarsAroundFrame3({VK_UP});
-  EXPECT_EQ(std::memcmp(before.table, after.table, sizeof before.table), 0);
-
-  auto [before2, after2] = StarsAroundFrame3({VK_UP, VK_DOWN});
-  for (int i = 0; i < STAR_COUNT; ++i) {
-    const Star& was = before2.table[i];
-    EXPECT_EQ(after2.table[i].y, Wrap(was.y + 3 - was.speed, 480));
-    EXPECT_EQ(after2.table[i].x, was.x);
-  }
-}
-
-TEST(Stars, SidewaysKeysMoveByThreeMoreThanTheSpeedAndCancelTogether) {
-  auto [before, after] = StarsAroundFrame3({VK_LEFT});
-  for (int i = 0; i < STAR_COUNT; ++i) {
-    const Star& was = before.table[i];
-    EXPECT_EQ(after.table[i].x, Wrap(was.x + was.speed - 3, 640));
-  }
-  auto [beforeRight, afterRight] = StarsAroundFrame3({VK_RIGHT});
-  for (int i = 0; i < STAR_COUNT; ++i) {
-    const Star& was = beforeRight.table[i];
-    EXPECT_EQ(afterRight.table[i].x, Wrap(was.x + 3 - was.speed, 640));
-  }
-  auto [beforeBoth, afterBoth] = StarsAroundFrame3({VK_LEFT, VK_RIGHT});
-  for (int i = 0; i < STAR_COUNT; ++i) EXPECT_EQ(afterBoth.table[i].x, beforeBoth.table[i].x);
-}
-
+// Stars at the edges, so every key's move wraps one of them.
 void PlaceEdgeStars() {
   stars[0] = {236, 100, 479, -7};  // bottom row, fastest
   stars[1] = {245, 2, 100, -1};    // near the left edge, slowest
   stars[2] = {245, 639, 200, -1};  // right edge
 }
 
-TEST(Stars, EdgesWrapToTheOtherSide) {
-  auto [before, after] = StarsAroundFrame3({}, PlaceEdgeStars);
-  EXPECT_EQ(after.table[0].y, 6);
-  auto [beforeLeft, afterLeft] = StarsAroundFrame3({VK_LEFT}, PlaceEdgeStars);
-  EXPECT_EQ(afterLeft.table[1].x, 638);
-  auto [beforeRight, afterRight] = StarsAroundFrame3({VK_RIGHT}, PlaceEdgeStars);
-  EXPECT_EQ(afterRight.table[2].x, 3);
+// A frame's move under the held keys: across by xPerSpeed * speed + xExtra,
+// down by yPerSpeed * speed + yExtra (speeds are negative), wrapping at the
+// edges; and one edge star's coordinate worked out by hand.
+struct Motion {
+  std::vector<int> keys;
+  int xPerSpeed, xExtra, yPerSpeed, yExtra;
+  int edgeStar = -1;  // none
+  bool edgeAcross = false;
+  int edgeValue = 0;
+};
+
+TEST(Stars, EveryStarMovesByItsSpeedAndTheKeysAndWraps) {
+  const Motion motions[] = {
+      {{}, 0, 0, -1, 0, 0, false, 6},           // falls by its speed
+      {{VK_UP}, 0, 0, 0, 0},                    // Up halts the fall
+      {{VK_UP, VK_DOWN}, 0, 0, -1, 3},          // with Down, by Down's extra only
+      {{VK_DOWN}, 0, 0, -2, 3},
+      {{VK_LEFT}, 1, -3, -1, 0, 1, true, 638},  // sideways, three more than the speed
+      {{VK_RIGHT}, -1, 3, -1, 0, 2, true, 3},
+      {{VK_LEFT, VK_RIGHT}, 0, 0, -1, 0},       // the two cancel
+  };
+  for (const Motion& motion : motions) {
+    SCOPED_TRACE(::testing::PrintToString(motion.keys));
+    auto [before, after] = StarsAroundFrame3(motion.keys, PlaceEdgeStars);
+    for (int i = 0; i < STAR_COUNT; ++i) {
+      const Star& was = before[i];
+      ASSERT_EQ(after[i].x, Wrap(was.x + motion.xPerSpeed * was.speed + motion.xExtra, 640)) << i;
+      ASSERT_EQ(after[i].y, Wrap(was.y + motion.yPerSpeed * was.speed + motion.yExtra, 480)) << i;
+      ASSERT_EQ(after[i].speed, was.speed) << i;
+      ASSERT_EQ(after[i].color, was.color) << i;
+    }
+    if (motion.edgeStar >= 0) {
+      const Star& edge = after[motion.edgeStar];
+      EXPECT_EQ(motion.edgeAcross ? edge.x : edge.y, motion.edgeValue);
+    }
+  }
 }
 
 bool UnderARock(int x, int y) {
@@ -131,7 +121,7 @@ bool UnderARock(int x, int y) {
 // Draws frame 3 with or without Down and checks every visible star pixel.
 void CheckStarPixels(bool down) {
   HeadlessConfig config = DemoConfig(3);
-  Snapshot drawn;
+  StarTable drawn;
   HeadlessFrame frame;
   int presents = 0;
   config.onPresent = [&](const HeadlessFrame& presented) {
@@ -147,11 +137,11 @@ void CheckStarPixels(bool down) {
     HeadlessHoldKey(VK_DOWN, down && pass == 3);
     HeadlessHoldKey(VK_ESCAPE, pass == 3);
   };
-  HeadlessRun(config);
+  RunClean(config);
   ASSERT_EQ(frame.width, 640);
 
   int lit = 0;
-  for (const Star& star : drawn.table) {
+  for (const Star& star : drawn) {
     for (int i = 0; i < (down ? 4 : 1); ++i) {
       if (star.y + i >= 480 || UnderARock(star.x, star.y + i)) continue;
       // A later star may cover an earlier one, but never with colour 0.

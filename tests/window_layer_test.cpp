@@ -26,16 +26,19 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 class WindowLayer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    HeadlessBegin(HeadlessConfig());
+  void SetUp() override { ASSERT_TRUE(Begin(HeadlessConfig())); }
+  void TearDown() override { HeadlessEnd(); }
+
+  // A fresh platform set up by config, with the recording window class.
+  static bool Begin(const HeadlessConfig& config) {
+    HeadlessBegin(config);
     seen.clear();
     createAnswer = 0;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = RecordingProc;
     windowClass.lpszClassName = "VORNCLASS";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    return RegisterClassA(&windowClass) != 0;
   }
-  void TearDown() override { HeadlessEnd(); }
 
   static HWND Create(DWORD style = WS_POPUP | WS_VISIBLE) {
     return CreateWindowExA(0, "VORNCLASS", "Vorn", style, 0, 0, 640, 480, nullptr, nullptr,
@@ -136,19 +139,11 @@ TEST_F(WindowLayer, CreationNeedsAClassAScreenAndAWillingProcedure) {
 
   HeadlessConfig config;
   config.faults.push_back({"HostOpenScreen"});
-  HeadlessBegin(config);
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = RecordingProc;
-  windowClass.lpszClassName = "VORNCLASS";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
-  seen.clear();
-  createAnswer = 0;
+  ASSERT_TRUE(Begin(config));
   EXPECT_EQ(Create(), nullptr);
   EXPECT_TRUE(seen.empty());
   EXPECT_NE(Create(WS_POPUP), nullptr);  // an invisible window needs no screen
-  result = HeadlessEnd();
-  EXPECT_FALSE(result.windowOpened);
-  HeadlessBegin(HeadlessConfig());
+  EXPECT_FALSE(HeadlessEnd().windowOpened);
 }
 
 TEST_F(WindowLayer, TheHostsCloseRequestBecomesCloseForTheScreenWindow) {
