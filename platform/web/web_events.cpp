@@ -1,0 +1,161 @@
+// The user's side in a browser: the page's key, focus and visibility events
+// as host events. Keys come by their physical position (KeyboardEvent.code),
+// whatever the keyboard layout; the ones the program reads do nothing else
+// on the page (arrows and Space do not scroll it).
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstring>
+
+#include "portable/host.h"
+#include "web_screen.h"
+
+namespace {
+
+// Far more than a frame's worth of key changes; see Report for the rest.
+enum { QUEUE_SIZE = 64 };
+
+struct WebEvents {
+  HostEvent queue[QUEUE_SIZE];
+  int first = 0;
+  int count = 0;
+  bool keysDropped = false;     // a key change did not fit: release all next
+  bool pageHidden = false;      // as the page says now
+  bool reportedHidden = false;  // as last reported to the platform
+  bool quitRequested = false;
+};
+
+WebEvents events;
+
+// Cuts short a wait of the screen's (an animation frame, the page being
+// shown again), so the program sees what just happened.
+EM_JS(void, WebWakeWaits, (), {
+  const screen = Module["vornScreen"];
+  if (screen && screen.wake) {
+    const wake = screen.wake;
+    screen.wake = null;
+    wake();
+  }
+});
+
+// Resolves once the page is visible again or WebWakeWaits is called; takes
+// no processor time meanwhile.
+EM_ASYNC_JS(void, WebWaitWhileHidden, (), {
+  const screen = Module["vornScreen"];
+  if (!screen || document.visibilityState === "visible") return;
+  await new Promise((resolve) => { screen.wake = resolve; });
+});
+
+// Whether the page has let this run go (it started another without waiting
+// for this one to end).
+EM_JS(int, WebLetGo, (), {
+  return Module["vornLetGo"] ? 1 : 0;
+});
+
+// Nothing of a run the page let go may run again: it waits for ever and is
+// collected with its module.
+EM_ASYNC_JS(void, WebWaitForEver, (), {
+  await new Promise(() => {});
+});
+
+EM_JS(int, WebPageIsHidden, (), {
+  return document.visibilityState === "visible" ? 0 : 1;
+});
+
+// A key change that does not fit is dropped, and all keys are reported
+// released after the queue, so that no dropped release leaves a key held.
+void Report(HostEventKind kind, int virtualKey) {
+  if (events.count == QUEUE_SIZE) {
+    if (kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp ||
+        kind == HostEventKind::AllKeysReleased)
+      events.keysDropped = true;
+    return;
+  }
+  events.queue[(events.first + events.count) % QUEUE_SIZE] = {kind, virtualKey};
+  ++events.count;
+}
+
+int VirtualKeyOf(const char* code) {
+  static const struct {
+    const char* code;
+    int virtualKey;
+  } keys[] = {{"Escape", VK_ESCAPE}, {"Space", VK_SPACE},     {"ArrowLeft", VK_LEFT},
+              {"ArrowUp", VK_UP},    {"ArrowRight", VK_RIGHT}, {"ArrowDown", VK_DOWN}};
+  for (const auto& key : keys) {
+    if (std::strcmp(code, key.code) == 0) return key.virtualKey;
+  }
+  return 0;
+}
+
+// Returning true keeps the page from acting on the key itself.
+EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+  int key = VirtualKeyOf(event->code);
+  if (key == 0) return EM_FALSE;
+  if (eventType == EMSCRIPTEN_EVENT_KEYUP) {
+    Report(HostEventKind::KeyUp, key);
+  } else if (!event->repeat) {
+    Report(HostEventKind::KeyDown, key);
+  }
+  return EM_TRUE;
+}
+
+// Key releases made while the page has no focus never arrive here.
+EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
+  Report(HostEventKind::AllKeysReleased, 0);
+  return EM_FALSE;
+}
+
+EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+  events.pageHidden = event->hidden != 0;
+  if (events.pageHidden) Report(HostEventKind::AllKeysReleased, 0);
+  WebWakeWaits();
+  return EM_FALSE;
+}
+
+}  // namespace
+
+void WebEventsListen() {
+  events = WebEvents();
+  events.pageHidden = WebPageIsHidden() != 0;
+  const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+  emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
+  emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
+  emscripten_set_blur_callback(window, nullptr, EM_TRUE, OnBlur);
+  emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibilityChange);
+}
+
+void WebEventsStop() { emscripten_html5_remove_all_event_listeners(); }
+
+// Called by the page (Module._vorn_web_request_quit) to end the run, as a
+// window's close button does.
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_request_quit() {
+  events.quitRequested = true;
+  WebWakeWaits();
+}
+
+// While the page is hidden and the program already knows, this waits until
+// it is shown again: a hidden page's demo draws nothing and takes no time.
+int HostPumpEvents(HostEvent* reported, int capacity) {
+  if (WebLetGo()) WebWaitForEver();
+  if (events.pageHidden && events.reportedHidden && events.count == 0 && !events.quitRequested)
+    WebWaitWhileHidden();
+  int taken = 0;
+  if (events.pageHidden != events.reportedHidden && taken < capacity) {
+    events.reportedHidden = events.pageHidden;
+    reported[taken++] = {events.pageHidden ? HostEventKind::DisplayLost
+                                           : HostEventKind::DisplayReturned, 0};
+  }
+  if (events.quitRequested && taken < capacity) {
+    events.quitRequested = false;
+    reported[taken++] = {HostEventKind::QuitRequested, 0};
+  }
+  for (; events.count > 0 && taken < capacity; --events.count) {
+    reported[taken++] = events.queue[events.first];
+    events.first = (events.first + 1) % QUEUE_SIZE;
+  }
+  if (events.keysDropped && events.count == 0 && taken < capacity) {
+    events.keysDropped = false;
+    reported[taken++] = {HostEventKind::AllKeysReleased, 0};
+  }
+  return taken;
+}
