@@ -17,50 +17,15 @@
 #include "kit.h"
 #include "rocks.h"
 #include "scene.h"
+#include "seeded_scene.h"
 #include "stars.h"
 
 namespace {
 
 const std::size_t kScreenPixels = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
 
-std::uint32_t presentColours[256];
-std::vector<std::uint32_t> presentPixels(kScreenPixels);
-
-// The present conversion, done for every frame the runs below present,
-// straight from the front buffer as the SDL host does.
-void ExpandPresent(const std::uint8_t* pixels, int pitch, int width, int height,
-                   const PALETTEENTRY* palette) {
-  if (width != SCREEN_WIDTH || height != SCREEN_HEIGHT) return;
-  ExpandColours(palette, presentColours);
-  if (pitch == width) {
-    ExpandIndices(pixels, kScreenPixels, presentColours, presentPixels.data());
-  } else {
-    for (int y = 0; y < height; ++y)
-      ExpandIndices(pixels + std::ptrdiff_t{y} * pitch, std::size_t(width), presentColours,
-                    presentPixels.data() + std::size_t(y) * width);
-  }
-  benchmark::DoNotOptimize(presentPixels.data());
-}
-
-// Runs the demo on the headless host. At pass 1 the display is open, the
-// scene seeded and nothing drawn yet: `timed` runs there, with Down held or
-// not, and then Escape ends the program through its own quit path.
 void WithSeededScene(benchmark::State& state, bool down, const std::function<void()>& timed) {
-  HeadlessConfig config = DemoConfig();
-  config.keepFrames = false;
-  config.watchdogCallsPerPass = 0;  // untraced, as in the demo
-  config.maxPasses = 10;
-  config.onPresentPixels = ExpandPresent;
-  bool timedRan = false;
-  AtPass(config, 1, [&] {
-    HeadlessHoldKey(VK_DOWN, down);
-    timed();
-    timedRan = true;
-    HeadlessHoldKey(VK_DOWN, false);
-  });
-  QuitAfter(config, 1);
-  HeadlessResult result = HeadlessRun(config);
-  if (!timedRan || result.exitCode != 0)
+  if (!RunInSeededScene(ProgramFolder(), down, timed))
     state.SkipWithError("the demo did not start (is ROCK8.BMP beside the benchmark?)");
 }
 

@@ -40,14 +40,20 @@
   const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
   // Nearest-neighbour scaling through CSS: the largest whole multiple of the
-  // canvas in device pixels that fits, or a smaller fraction when none does.
+  // canvas in device pixels that fits, or a smaller fraction when none does;
+  // centred on whole device pixels, so every canvas pixel covers the same
+  // number of screen pixels.
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const room = Math.min((stage.clientWidth * ratio) / canvas.width,
-                          (stage.clientHeight * ratio) / canvas.height);
-    const scale = room >= 1 ? Math.floor(room) : room;
-    canvas.style.width = `${(canvas.width * scale) / ratio}px`;
-    canvas.style.height = `${(canvas.height * scale) / ratio}px`;
+    const room = {width: stage.clientWidth * ratio, height: stage.clientHeight * ratio};
+    const fits = Math.min(room.width / canvas.width, room.height / canvas.height);
+    const scale = fits >= 1 ? Math.floor(fits) : fits;
+    const width = Math.round(canvas.width * scale);
+    const height = Math.round(canvas.height * scale);
+    canvas.style.width = `${width / ratio}px`;
+    canvas.style.height = `${height / ratio}px`;
+    canvas.style.left = `${Math.floor((room.width - width) / 2) / ratio}px`;
+    canvas.style.top = `${Math.floor((room.height - height) / 2) / ratio}px`;
   }
 
   async function fetchSitePicture(run) {

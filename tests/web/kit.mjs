@@ -1,0 +1,321 @@
+// The browser checks' one kit: the site served on 127.0.0.1, Debian's
+// Chromium started headless through puppeteer-core, the page's run state,
+// the canvas read back, and what its pixels are (stars, rocks, black).
+// Every wait is bounded and says what it waited for when it gives up.
+import {mkdtemp, rm, cp, readFile, writeFile} from "node:fs/promises";
+import {existsSync} from "node:fs";
+import os from "node:os";
+import zlib from "node:zlib";
+import path from "node:path";
+import {fileURLToPath} from "node:url";
+import puppeteer from "puppeteer-core";
+
+import {serveSite} from "../../web/serve.mjs";
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
+const build = process.env.VORN_WEB_BUILD || path.join(root, "build/web");
+export const site = path.join(build, "site");
+export const fuzzSeeds = path.join(build, "fuzz_seeds");
+
+export const WIDTH = 640;
+export const HEIGHT = 480;
+// The star colours' palette indices, from the fastest (7 rows a frame) to
+// the slowest (1 row).
+export const STAR_INDICES = [236, 239, 242, 245];
+export const STAR_SPEEDS = {236: 7, 239: 5, 242: 3, 245: 1};
+const WAIT_MS = 15000;
+
+function chromiumPath() {
+  const candidates = [process.env.CHROMIUM, "/usr/lib/chromium/chromium", "/usr/bin/chromium"];
+  const found = candidates.find((candidate) => candidate && existsSync(candidate));
+  if (!found) throw new Error("no Chromium found: install Debian's chromium or set CHROMIUM");
+  return found;
+}
+
+// Headless Chromium with a fresh profile. Without the networking switches
+// it reaches for services a closed network refuses.
+export async function startBrowser() {
+  const profile = await mkdtemp(path.join(os.tmpdir(), "vorn-chromium-"));
+  const browser = await puppeteer.launch({
+    executablePath: chromiumPath(),
+    headless: true,
+    userDataDir: profile,
+    timeout: 30000,
+    protocolTimeout: 60000,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+  });
+  return {
+    browser,
+    async close() {
+      await browser.close().catch(() => {});
+      await rm(profile, {recursive: true, force: true});
+    },
+  };
+}
+
+// A copy of the built site in a scratch folder, served on 127.0.0.1, so a
+// check can take files away or change them. close() ends both.
+export async function serveCopy({without = []} = {}) {
+  if (!existsSync(path.join(site, "index.html")))
+    throw new Error(`no site in ${site}: build it first (cmake --preset web && cmake --build --preset web)`);
+  const folder = await mkdtemp(path.join(os.tmpdir(), "vorn-site-"));
+  await cp(site, folder, {recursive: true});
+  for (const name of without) await rm(path.join(folder, name), {force: true});
+  const {server, url} = await serveSite(folder);
+  return {
+    url,
+    folder,
+    async close() {
+      server.closeAllConnections();
+      await new Promise((resolve) => server.close(resolve));
+      await rm(folder, {recursive: true, force: true});
+    },
+  };
+}
+
+// Opens the page in a new tab and keeps what its console says. problems()
+// lists console errors, uncaught exceptions and failed requests.
+export async function openPage(browser, url, {width = 1280, height = 800} = {}) {
+  const page = await browser.newPage();
+  const seen = [];
+  page.on("console", (message) => {
+    if (message.type() === "error") seen.push(`console: ${message.text()}`);
+  });
+  page.on("pageerror", (error) => seen.push(`exception: ${error.message}`));
+  page.on("requestfailed", (request) => seen.push(`request failed: ${request.url()}`));
+  await page.setViewport({width, height});
+  await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
+  page.problems = () => seen.slice();
+  return page;
+}
+
+// Waits until fn(arg), run in the page, is truthy; returns its value.
+export async function waitInPage(page, what, fn, arg, timeout = WAIT_MS) {
+  try {
+    const handle = await page.waitForFunction(fn, {timeout, polling: 20}, arg);
+    return await handle.jsonValue();
+  } catch (error) {
+    const state = await page.evaluate(() => JSON.stringify({
+      state: window.vorn && window.vorn.state, frames: window.vorn && window.vorn.frames,
+      status: document.getElementById("status").textContent,
+    })).catch(() => "(page gone)");
+    throw new Error(`waited ${timeout} ms for ${what}; the page: ${state} (${error.message})`);
+  }
+}
+
+export const statusText = (page) => page.$eval("#status", (element) => element.textContent);
+
+export function waitForRunning(page, minimumFrames = 3) {
+  return waitInPage(page, `${minimumFrames} frames shown`,
+                    (n) => window.vorn.state === "running" && window.vorn.frames >= n, minimumFrames);
+}
+
+export function waitForEnd(page, timeout = WAIT_MS) {
+  return waitInPage(page, "the run to end", () => window.vorn.state === "ended" &&
+                    document.getElementById("status").textContent.startsWith("Vorn ended"),
+                    undefined, timeout);
+}
+
+// The canvas as shown right after the next new frame: {frame, pixels}, with
+// pixels width x height RGB words (0xRRGGBB).
+export async function nextFrame(page) {
+  const {frame, data} = await waitInPage(page, "a new frame", async () => {
+    const before = window.vorn.frames;
+    const deadline = performance.now() + 5000;
+    while (window.vorn.frames === before) {
+      if (performance.now() > deadline) return null;
+      await new Promise((resolve) => setTimeout(resolve, 2));
+    }
+    const canvas = document.getElementById("screen");
+    const bytes = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return {frame: window.vorn.frames, data: btoa(text)};
+  });
+  const bytes = Buffer.from(data, "base64");
+  const pixels = new Uint32Array(bytes.length / 4);
+  for (let i = 0; i < pixels.length; ++i)
+    pixels[i] = (bytes[4 * i] << 16) | (bytes[4 * i + 1] << 8) | bytes[4 * i + 2];
+  return {frame, pixels};
+}
+
+// Two frames shown one after the other, or as close as the page allowed:
+// {first, second, apart} with apart the number of frames between them.
+export async function framePair(page) {
+  const first = await nextFrame(page);
+  const second = await nextFrame(page);
+  return {first, second, apart: second.frame - first.frame};
+}
+
+// Holds a key (KeyboardEvent.key name) while fn runs.
+export async function withKeyHeld(page, key, fn) {
+  await page.keyboard.down(key);
+  try {
+    return await fn();
+  } finally {
+    await page.keyboard.up(key);
+  }
+}
+
+// The BMP file's palette as 0xRRGGBB words, and the colours its four rock
+// cells use (index 0, transparent, left out).
+export function readRockPicture(bytes) {
+  const view = Buffer.from(bytes);
+  const pixelOffset = view.readUInt32LE(10);
+  const infoSize = view.readUInt32LE(14);
+  const width = view.readInt32LE(18);
+  const height = view.readInt32LE(22);
+  const used = view.readUInt32LE(46) || 256;
+  const palette = new Array(256).fill(0);
+  for (let i = 0; i < used; ++i) {
+    const at = 14 + infoSize + 4 * i;
+    palette[i] = (view[at + 2] << 16) | (view[at + 1] << 8) | view[at];
+  }
+  const rowBytes = (width + 3) & ~3;
+  const rowAt = (y) => pixelOffset + rowBytes * (height > 0 ? Math.abs(height) - 1 - y : y);
+  const rockColours = new Set();
+  for (let cell = 0; cell < 4; ++cell)
+    for (let y = 1; y < 64; ++y)
+      for (let x = cell * 65 + 1; x < cell * 65 + 64; ++x) {
+        const index = view[rowAt(y) + x];
+        if (index !== 0) rockColours.add(palette[index]);
+      }
+  return {palette, rockColours};
+}
+
+export const readRockFile = async (file) => readRockPicture(await readFile(file));
+
+// Every pixel sorted: black, a star colour (by palette index), a rock
+// colour, or other.
+export function classify(pixels, picture) {
+  const starOf = new Map(STAR_INDICES.map((index) => [picture.palette[index], index]));
+  const counts = {black: 0, rock: 0, other: 0, stars: Object.fromEntries(STAR_INDICES.map((i) => [i, 0]))};
+  for (const colour of pixels) {
+    if (colour === 0) counts.black += 1;
+    else if (starOf.has(colour)) counts.stars[starOf.get(colour)] += 1;
+    else if (picture.rockColours.has(colour)) counts.rock += 1;
+    else counts.other += 1;
+  }
+  return counts;
+}
+
+// Of the pixels of the star colour index in `from`, the share whose colour
+// is found again in `to` after moving down by rows (wrapping at the bottom).
+export function starsFoundMoved(from, to, picture, index, rows) {
+  const colour = picture.palette[index];
+  let total = 0;
+  let found = 0;
+  for (let y = 0; y < HEIGHT; ++y) {
+    const target = ((y + rows) % HEIGHT) * WIDTH;
+    for (let x = 0; x < WIDTH; ++x) {
+      if (from[y * WIDTH + x] !== colour) continue;
+      total += 1;
+      if (to[target + x] === colour) found += 1;
+    }
+  }
+  return total === 0 ? 0 : found / total;
+}
+
+// Of all star-coloured pixels, the share with the same colour right below:
+// streaks are runs of four, single stars have none.
+export function streakShare(pixels, picture) {
+  const colours = new Set(STAR_INDICES.map((index) => picture.palette[index]));
+  let total = 0;
+  let streaked = 0;
+  for (let y = 0; y < HEIGHT - 1; ++y)
+    for (let x = 0; x < WIDTH; ++x) {
+      const colour = pixels[y * WIDTH + x];
+      if (!colours.has(colour)) continue;
+      total += 1;
+      if (pixels[(y + 1) * WIDTH + x] === colour) streaked += 1;
+    }
+  return total === 0 ? 0 : streaked / total;
+}
+
+// An 8-bit BMP of four rock cells (one-pixel borders), each a solid square
+// of palette index 1, with the given colours for index 1 and the stars.
+export async function writeSquareRocks(file, rockColour, starColours) {
+  const width = 260;
+  const height = 65;
+  const header = Buffer.alloc(14 + 40 + 1024);
+  header.write("BM", 0, "latin1");
+  header.writeUInt32LE(header.length + width * height, 2);
+  header.writeUInt32LE(header.length, 10);
+  header.writeUInt32LE(40, 14);
+  header.writeInt32LE(width, 18);
+  header.writeInt32LE(height, 22);
+  header.writeUInt16LE(1, 26);
+  header.writeUInt16LE(8, 28);
+  header.writeUInt32LE(width * height, 34);
+  header.writeUInt32LE(256, 46);
+  const setColour = (index, rgb) => {
+    const at = 54 + 4 * index;
+    header[at] = rgb & 255;
+    header[at + 1] = (rgb >> 8) & 255;
+    header[at + 2] = (rgb >> 16) & 255;
+  };
+  setColour(1, rockColour);
+  STAR_INDICES.forEach((index, i) => setColour(index, starColours[i]));
+  const pixels = Buffer.alloc(width * height);
+  for (let y = 0; y < height; ++y)  // rows bottom-up: file row 0 is picture row 64
+    for (let x = 0; x < width; ++x) {
+      const row = height - 1 - y;
+      const inCell = row % 65 !== 0 && x % 65 !== 0 && row < 65;
+      pixels[y * width + x] = inCell ? 1 : 0;
+    }
+  await writeFile(file, Buffer.concat([header, pixels]));
+}
+
+// A screenshot of the page as {width, height, pixels} with 0xRRGGBB words:
+// Chromium's PNG (8-bit RGB or RGBA, not interlaced) inflated and
+// unfiltered here.
+export async function screenshot(page) {
+  const png = Buffer.from(await page.screenshot({encoding: "base64"}), "base64");
+  let at = 8;
+  let width = 0;
+  let height = 0;
+  let channels = 0;
+  const data = [];
+  while (at < png.length) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString("latin1", at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === "IHDR") {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      channels = {2: 3, 6: 4}[body[9]];
+      if (body[8] !== 8 || !channels || body[12] !== 0) throw new Error("unexpected PNG format");
+    } else if (type === "IDAT") {
+      data.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const rows = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; ++i) {
+      const left = i >= channels ? rows[y * stride + i - channels] : 0;
+      const up = y > 0 ? rows[(y - 1) * stride + i] : 0;
+      const corner = y > 0 && i >= channels ? rows[(y - 1) * stride + i - channels] : 0;
+      let predicted = 0;
+      if (filter === 1) predicted = left;
+      else if (filter === 2) predicted = up;
+      else if (filter === 3) predicted = (left + up) >> 1;
+      else if (filter === 4) {
+        const p = left + up - corner;
+        const [a, b, c] = [Math.abs(p - left), Math.abs(p - up), Math.abs(p - corner)];
+        predicted = a <= b && a <= c ? left : b <= c ? up : corner;
+      }
+      rows[y * stride + i] = (line[i] + predicted) & 255;
+    }
+  }
+  const pixels = new Uint32Array(width * height);
+  for (let i = 0; i < pixels.length; ++i)
+    pixels[i] = (rows[i * channels] << 16) | (rows[i * channels + 1] << 8) | rows[i * channels + 2];
+  return {width, height, pixels};
+}
