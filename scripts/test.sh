@@ -68,8 +68,22 @@ stage_valgrind() {
     bash tests/e2e/valgrind_soak.sh build/ci/bin/vorn_soak
 }
 
+# The demo in a browser: the site built with Debian's emscripten, then the
+# browser checks (tests/web) in headless Chromium driven by puppeteer-core,
+# installed from the lockfile.
+web_packages=(cmake ninja-build g++ chromium)
+
+stage_web() {
+  vorn_ensure_packages --no-install-recommends emscripten &&
+    vorn_ensure_packages "${web_packages[@]}" || return 1
+  if ! command -v npm >/dev/null 2>&1; then vorn_ensure_packages npm || return 1; fi
+  cmake --preset web && cmake --build --preset web --parallel "$jobs" || return 1
+  npm ci --no-audit --no-fund --loglevel=error || return 1
+  timeout 600 node --test --test-concurrency=1 tests/web/
+}
+
 # Further stages are added here and named in this list, in running order.
-all_stages=(packages build test windows asan fuzz valgrind)
+all_stages=(packages build test windows asan fuzz valgrind web)
 
 stages=("${all_stages[@]}")
 if [ $# -gt 0 ]; then stages=("$@"); fi

@@ -8,6 +8,8 @@ import os from "node:os";
 import zlib from "node:zlib";
 import path from "node:path";
 import {fileURLToPath} from "node:url";
+import assert from "node:assert/strict";
+import {after, before} from "node:test";
 import puppeteer from "puppeteer-core";
 
 import {serveSite} from "../../web/serve.mjs";
@@ -72,6 +74,43 @@ export async function serveCopy({without = []} = {}) {
       await rm(folder, {recursive: true, force: true});
     },
   };
+}
+
+// For a describe block: before its tests, the site (a scratch copy) is
+// served and Chromium started; after them both end. Returns the context the
+// tests share: {browser, url, rocks (the site's ROCK8.BMP, read), scratch
+// (a folder for files a test writes)}.
+export function useSiteInChromium() {
+  const context = {};
+  let chromium;
+  let served;
+  before(async () => {
+    context.rocks = await readRockFile(path.join(site, "ROCK8.BMP"));
+    context.scratch = await mkdtemp(path.join(os.tmpdir(), "vorn-web-"));
+    served = await serveCopy();
+    chromium = await startBrowser();
+    context.url = served.url;
+    context.browser = chromium.browser;
+  });
+  after(async () => {
+    await chromium?.close();
+    await served?.close();
+    if (context.scratch) await rm(context.scratch, {recursive: true, force: true});
+  });
+  return context;
+}
+
+// Opens the site in a new tab, lets fn check it once the demo runs, and
+// closes it; the page's console must have stayed clean.
+export async function onRunningPage(context, options, fn) {
+  const page = await openPage(context.browser, context.url, options);
+  try {
+    await waitForRunning(page);
+    await fn(page);
+    assert.deepEqual(page.problems(), [], "the page's console reported problems");
+  } finally {
+    await page.close();
+  }
 }
 
 // Opens the page in a new tab and keeps what its console says. problems()
@@ -199,6 +238,29 @@ export function classify(pixels, picture) {
     else counts.other += 1;
   }
   return counts;
+}
+
+// The scene: nothing but black, the four star colours (each on many
+// pixels) and the rock colours (on many).
+export function assertScene(pixels, picture, what) {
+  const counts = classify(pixels, picture);
+  assert.equal(counts.other, 0, `${what}: pixels of no star or rock colour`);
+  for (const index of STAR_INDICES)
+    assert.ok(counts.stars[index] >= 40, `${what}: only ${counts.stars[index]} stars of colour ${index}`);
+  assert.ok(counts.rock >= 20000, `${what}: only ${counts.rock} rock pixels`);
+  assert.ok(counts.black >= WIDTH * HEIGHT / 4, `${what}: only ${counts.black} black pixels`);
+}
+
+// Of every star colour, at least the share minimum of the stars of a frame
+// pair's first frame is found in its second, rowsPerFrame(index) rows a
+// frame lower.
+export function assertStarsMoved(pair, picture, rowsPerFrame, minimum, what) {
+  for (const index of STAR_INDICES) {
+    const rows = rowsPerFrame(index) * pair.apart;
+    const share = starsFoundMoved(pair.first.pixels, pair.second.pixels, picture, index, rows);
+    assert.ok(share >= minimum, `${what}: of the stars of colour ${index}, ${share.toFixed(2)} ` +
+              `were ${rows} rows lower ${pair.apart} frame(s) later`);
+  }
 }
 
 // Of the pixels of the star colour index in `from`, the share whose colour

@@ -1,39 +1,22 @@
 // How runs end and start again: a quit by Escape, a site without its
 // picture, the user's own picture, and hostile ones.
 import assert from "node:assert/strict";
-import {mkdtemp, rm} from "node:fs/promises";
-import os from "node:os";
 import path from "node:path";
-import {after, before, describe, test} from "node:test";
+import {describe, test} from "node:test";
 
 import {
-  STAR_INDICES, classify, fuzzSeeds, nextFrame, openPage, readRockFile, serveCopy, site, startBrowser,
-  statusText, waitForEnd, waitForRunning, waitInPage, writeSquareRocks,
+  STAR_INDICES, classify, fuzzSeeds, nextFrame, openPage, readRockFile, serveCopy, statusText,
+  useSiteInChromium, waitForEnd, waitForRunning, waitInPage, writeSquareRocks,
 } from "./kit.mjs";
 
 // Seeds the program refuses, each for its own reason.
 const HOSTILE = ["bmp/sixteen_bit.bmp", "bmp/thirty_two_bit.bmp", "bmp/size_zero.bmp", "bmp/top_down.bmp"];
 
 describe("runs of the demo in a browser", () => {
-  let chromium;
-  let served;
-  let scratch;
-  let rocks;
-
-  before(async () => {
-    rocks = await readRockFile(path.join(site, "ROCK8.BMP"));
-    scratch = await mkdtemp(path.join(os.tmpdir(), "vorn-web-runs-"));
-    served = await serveCopy();
-    chromium = await startBrowser();
-  });
-  after(async () => {
-    await chromium?.close();
-    await served?.close();
-    if (scratch) await rm(scratch, {recursive: true, force: true});
-  });
+  const site = useSiteInChromium();
 
   async function withPage(url, fn) {
-    const page = await openPage(chromium.browser, url);
+    const page = await openPage(site.browser, url);
     try {
       await fn(page);
     } finally {
@@ -52,7 +35,7 @@ describe("runs of the demo in a browser", () => {
   }
 
   test("Escape let go: exit code 0, and no frame after", async () => {
-    await withPage(served.url, async (page) => {
+    await withPage(site.url, async (page) => {
       await waitForRunning(page);
       await page.keyboard.down("Escape");
       const held = await page.evaluate(() => window.vorn.frames);
@@ -88,10 +71,10 @@ describe("runs of the demo in a browser", () => {
   });
 
   test("a picture chosen with the picker becomes the rocks", async () => {
-    const file = path.join(scratch, "magenta_squares.bmp");
+    const file = path.join(site.scratch, "magenta_squares.bmp");
     const magenta = 0xff00ff;
-    await writeSquareRocks(file, magenta, STAR_INDICES.map((index) => rocks.palette[index]));
-    await withPage(served.url, async (page) => {
+    await writeSquareRocks(file, magenta, STAR_INDICES.map((index) => site.rocks.palette[index]));
+    await withPage(site.url, async (page) => {
       await waitForRunning(page);
       await pick(page, file);
       assert.equal(await page.evaluate(() => window.vorn.state), "running", await statusText(page));
@@ -100,13 +83,13 @@ describe("runs of the demo in a browser", () => {
       const counts = classify(pixels, mine);
       assert.equal(counts.other, 0, "colours of neither the chosen picture nor black");
       assert.ok(counts.rock >= 20000, `only ${counts.rock} pixels of the chosen rocks`);
-      assert.equal(classify(pixels, rocks).rock, 0, "the site's rocks are still shown");
+      assert.equal(classify(pixels, site.rocks).rock, 0, "the site's rocks are still shown");
       assert.deepEqual(page.problems(), []);
     });
   });
 
   test("hostile pictures are refused with the reader's reason; the page stays usable", async () => {
-    await withPage(served.url, async (page) => {
+    await withPage(site.url, async (page) => {
       await waitForRunning(page);
       const reasons = new Set();
       for (const seed of HOSTILE) {
@@ -124,7 +107,7 @@ describe("runs of the demo in a browser", () => {
       await page.click("#again");
       await waitInPage(page, "the run after Run again", (n) => window.vorn.runs > n, runs);
       await waitForRunning(page);
-      const counts = classify((await nextFrame(page)).pixels, rocks);
+      const counts = classify((await nextFrame(page)).pixels, site.rocks);
       assert.ok(counts.rock >= 20000 && counts.other === 0, "Run again does not show the site's rocks");
       assert.deepEqual(page.problems(), []);
     });

@@ -1,70 +1,25 @@
-// The demo as a visitor sees it: the scene's colours, the picture's scale
-// in a large window, the keys' effect on the stars, and a hidden page.
+// The demo as a visitor first sees it: the scene's colours, the picture's
+// scale in a large window and in full screen, and a page put in the
+// background and brought back.
 import assert from "node:assert/strict";
-import path from "node:path";
-import {after, before, describe, test} from "node:test";
+import {describe, test} from "node:test";
 
 import {
-  HEIGHT, STAR_INDICES, STAR_SPEEDS, WIDTH, classify, framePair, nextFrame, openPage,
-  readRockFile, screenshot, serveCopy, site, starsFoundMoved, startBrowser, streakShare,
-  waitForRunning, waitInPage, withKeyHeld,
+  STAR_INDICES, STAR_SPEEDS, assertScene, assertStarsMoved, framePair, nextFrame, onRunningPage,
+  screenshot, useSiteInChromium, waitForRunning, waitInPage,
 } from "./kit.mjs";
 
 describe("the scene in a browser", () => {
-  let chromium;
-  let served;
-  let rocks;
-
-  before(async () => {
-    rocks = await readRockFile(path.join(site, "ROCK8.BMP"));
-    served = await serveCopy();
-    chromium = await startBrowser();
-  });
-  after(async () => {
-    await chromium?.close();
-    await served?.close();
-  });
-
-  // A running page; fn(page) does the checking; the console must stay clean.
-  async function onRunningPage(options, fn) {
-    const page = await openPage(chromium.browser, served.url, options);
-    try {
-      await waitForRunning(page);
-      await fn(page);
-      assert.deepEqual(page.problems(), [], "the page's console reported problems");
-    } finally {
-      await page.close();
-    }
-  }
-
-  function assertScene(pixels, what) {
-    const counts = classify(pixels, rocks);
-    assert.equal(counts.other, 0, `${what}: pixels of no star or rock colour`);
-    for (const index of STAR_INDICES)
-      assert.ok(counts.stars[index] >= 40, `${what}: only ${counts.stars[index]} stars of colour ${index}`);
-    assert.ok(counts.rock >= 20000, `${what}: only ${counts.rock} rock pixels`);
-    assert.ok(counts.black >= WIDTH * HEIGHT / 4, `${what}: only ${counts.black} black pixels`);
-  }
-
-  // Star pixels of every colour found again after the frames between,
-  // moved down by rowsPerFrame(index) rows a frame.
-  function assertStarsMoved(pair, rowsPerFrame, minimum, what) {
-    for (const index of STAR_INDICES) {
-      const rows = rowsPerFrame(index) * pair.apart;
-      const share = starsFoundMoved(pair.first.pixels, pair.second.pixels, rocks, index, rows);
-      assert.ok(share >= minimum, `${what}: of the stars of colour ${index}, ${share.toFixed(2)} ` +
-                `were ${rows} rows lower ${pair.apart} frame(s) later`);
-    }
-  }
+  const site = useSiteInChromium();
 
   test("stars in the four star colours, rocks in the rock colours, all else black", async () => {
-    await onRunningPage({}, async (page) => {
-      assertScene((await nextFrame(page)).pixels, "a frame");
+    await onRunningPage(site, {}, async (page) => {
+      assertScene((await nextFrame(page)).pixels, site.rocks, "a frame");
     });
   });
 
   test("in a 1920 x 1080 window the picture is a whole multiple, 4:3, black around", async () => {
-    await onRunningPage({width: 1920, height: 1080}, async (page) => {
+    await onRunningPage(site, {width: 1920, height: 1080}, async (page) => {
       const box = await page.$eval("#screen", (canvas) => {
         const {left, top, width, height} = canvas.getBoundingClientRect();
         return {left, top, width, height};
@@ -91,50 +46,35 @@ describe("the scene in a browser", () => {
         }
       assert.equal(outsideLit, 0, "pixels around the picture are not black");
       assert.equal(unevenBlocks, 0, "2 x 2 blocks of the picture are not one colour (not nearest-neighbour)");
-      const stray = [...seen].filter((colour) => colour !== 0 && !rocks.rockColours.has(colour) &&
-                                                 !STAR_INDICES.some((i) => rocks.palette[i] === colour));
+      const stray = [...seen].filter((colour) => colour !== 0 && !site.rocks.rockColours.has(colour) &&
+                                                 !STAR_INDICES.some((i) => site.rocks.palette[i] === colour));
       assert.deepEqual(stray, [], "the scaled picture has colours of its own (smoothed)");
     });
   });
 
-  test("no key: every star falls by its own speed", async () => {
-    await onRunningPage({}, async (page) => {
-      const pair = await framePair(page);
-      assertStarsMoved(pair, (index) => STAR_SPEEDS[index], 0.6, "no key");
-      for (const index of STAR_INDICES) {
-        const stayed = starsFoundMoved(pair.first.pixels, pair.second.pixels, rocks, index, 0);
-        assert.ok(stayed < 0.3, `no key: ${stayed.toFixed(2)} of the stars of colour ${index} stayed`);
-      }
-      assert.ok(streakShare(pair.second.pixels, rocks) < 0.2, "no key: the stars streak");
-    });
-  });
-
-  test("Up held: no star moves", async () => {
-    await onRunningPage({}, async (page) => {
-      await withKeyHeld(page, "ArrowUp", async () => {
-        await nextFrame(page);
-        assertStarsMoved(await framePair(page), () => 0, 0.8, "Up held");
+  test("the full-screen button gives the screen to the picture alone", async () => {
+    await onRunningPage(site, {width: 1000, height: 700}, async (page) => {
+      await page.click("#fullscreen");
+      await waitInPage(page, "full screen", () => document.fullscreenElement !== null);
+      const shown = await page.evaluate(() => {
+        const stage = document.getElementById("stage").getBoundingClientRect();
+        return {
+          element: document.fullscreenElement.id,
+          stage: [stage.width, stage.height],
+          window: [innerWidth, innerHeight],
+          label: document.getElementById("fullscreen").textContent,
+        };
       });
-    });
-  });
-
-  test("Down held: the stars streak and hurry", async () => {
-    await onRunningPage({}, async (page) => {
-      await withKeyHeld(page, "ArrowDown", async () => {
-        await nextFrame(page);
-        const pair = await framePair(page);
-        const share = streakShare(pair.second.pixels, rocks);
-        assert.ok(share >= 0.6, `Down held: only ${share.toFixed(2)} of the star pixels are streaks`);
-        assertStarsMoved(pair, (index) => 2 * STAR_SPEEDS[index] + 3, 0.5, "Down held");
-      });
-      await nextFrame(page);
-      assert.ok(streakShare((await nextFrame(page)).pixels, rocks) < 0.2, "Down let go: still streaks");
+      assert.equal(shown.element, "stage");
+      assert.deepEqual(shown.stage, shown.window, "the picture's stage does not fill the screen");
+      assert.equal(shown.label, "Leave full screen");
+      assertScene((await nextFrame(page)).pixels, site.rocks, "in full screen");
     });
   });
 
   test("hidden: nothing drawn, no time taken; shown again: the scene comes back and moves", async () => {
-    await onRunningPage({}, async (page) => {
-      const other = await chromium.browser.newPage();
+    await onRunningPage(site, {}, async (page) => {
+      const other = await site.browser.newPage();
       try {
         await other.bringToFront();
         await waitInPage(page, "the page to be hidden", () => document.visibilityState === "hidden");
@@ -151,8 +91,8 @@ describe("the scene in a browser", () => {
       }
       await waitForRunning(page, (await page.evaluate(() => window.vorn.frames)) + 3);
       const pair = await framePair(page);
-      assertScene(pair.second.pixels, "shown again");
-      assertStarsMoved(pair, (index) => STAR_SPEEDS[index], 0.6, "shown again");
+      assertScene(pair.second.pixels, site.rocks, "shown again");
+      assertStarsMoved(pair, site.rocks, (index) => STAR_SPEEDS[index], 0.6, "shown again");
     });
   });
 });
