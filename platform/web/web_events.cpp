@@ -52,8 +52,8 @@ EM_JS(int, WebLetGo, (), {
   return Module["vornLetGo"] ? 1 : 0;
 });
 
-// Nothing of a run the page let go may run again: it waits for ever and is
-// collected with its module.
+// Nothing of a run the page let go may run again: it waits for ever, and
+// with its listeners gone nothing refers to it any more.
 EM_ASYNC_JS(void, WebWaitForEver, (), {
   await new Promise(() => {});
 });
@@ -136,7 +136,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_request_quit() {
 // While the page is hidden and the program already knows, this waits until
 // it is shown again: a hidden page's demo draws nothing and takes no time.
 int HostPumpEvents(HostEvent* reported, int capacity) {
-  if (WebLetGo()) WebWaitForEver();
+  if (WebLetGo()) {
+    WebEventsStop();
+    WebWaitForEver();
+  }
   if (events.pageHidden && events.reportedHidden && events.count == 0 && !events.quitRequested)
     WebWaitWhileHidden();
   int taken = 0;

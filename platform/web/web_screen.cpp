@@ -48,17 +48,18 @@ EM_JS(void, WebCanvasResize, (int width, int height), {
   screen.image = null;
 });
 
-// Resolves at the next animation frame, or at once while the page is
-// hidden (no animation frame comes then) or when the wait is cut short by
-// WebWakeWaits.
-EM_ASYNC_JS(void, WebWaitForAnimationFrame, (), {
+// Resolves with 1 at the next animation frame, or with 0 at once while the
+// page is hidden (no animation frame comes then) or when the page is hidden
+// meanwhile (WebWakeWaits cuts the wait short): nothing is drawn then.
+EM_ASYNC_JS(int, WebWaitForAnimationFrame, (), {
   const screen = Module["vornScreen"];
-  if (document.visibilityState !== "visible") return;
-  await new Promise((resolve) => {
-    screen.wake = resolve;
-    requestAnimationFrame(() => resolve());
+  if (document.visibilityState !== "visible") return 0;
+  const shown = await new Promise((resolve) => {
+    screen.wake = () => resolve(0);
+    requestAnimationFrame(() => resolve(1));
   });
   screen.wake = null;
+  return shown;
 });
 
 // The canvas reads the RGBA buffer in place; the view on it is made again
@@ -155,8 +156,8 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
   if (shownWidth <= 0 || shownHeight <= 0 || pitch < shownWidth) return;
   BuildColours(palette);
   Expand(pixels, pitch, shownWidth, shownHeight);
-  WebWaitForAnimationFrame();
-  if (screen.rgba != nullptr) WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
+  if (WebWaitForAnimationFrame() && screen.rgba != nullptr)
+    WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
 }
 
 void WebScreenClose() {
