@@ -14,6 +14,23 @@ const chromium = await startBrowser();
 try {
   const page = await openPage(chromium.browser, served.url, {width: 1280, height: 800});
   await waitForRunning(page, 30);
+  // How many animation frames each demo frame took (2 at 60 Hz is 30 a
+  // second; 3 when the 30 ms pause and the frame missed the second one).
+  await page.evaluate(() => {
+    window.paceSpans = {};
+    let shown = window.vorn.frames;
+    let span = 0;
+    const count = () => {
+      span += 1;
+      if (window.vorn.frames !== shown) {
+        shown = window.vorn.frames;
+        window.paceSpans[span] = (window.paceSpans[span] || 0) + 1;
+        span = 0;
+      }
+      requestAnimationFrame(count);
+    };
+    requestAnimationFrame(count);
+  });
   const before = {metrics: await page.metrics(), frames: await page.evaluate(() => window.vorn.frames)};
   const started = process.hrtime.bigint();
   await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
@@ -27,6 +44,8 @@ try {
   console.log(`  main thread busy               ${(100 * busy / wall).toFixed(1)} %` +
               ` (${(1000 * busy / frames).toFixed(2)} ms a frame)`);
   console.log(`  of which script                ${(100 * script / wall).toFixed(1)} %`);
+  const spans = await page.evaluate(() => window.paceSpans);
+  console.log(`  animation frames per frame     ${Object.entries(spans).map(([n, count]) => `${n}: ${count}`).join(", ")}`);
   const problems = page.problems();
   if (problems.length) console.log(`  the page reported: ${problems.join("; ")}`);
 } finally {
