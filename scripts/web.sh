@@ -12,13 +12,10 @@ source "$root/scripts/packages.sh"
 vorn_ensure_packages --no-install-recommends emscripten
 vorn_ensure_packages cmake ninja-build g++
 
-log=$(mktemp)
-if ! (cd "$root" && cmake --preset web && cmake --build --preset web) >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
+if ! output=$(cd "$root" && cmake --preset web 2>&1 && cmake --build --preset web 2>&1); then
+  printf '%s\n' "$output" >&2
   echo "vorn: the build failed" >&2
   exit 1
 fi
-rm -f "$log"
 
 exec node "$root/web/serve.mjs" "$root/build/web/site" "${1:-8080}"

@@ -120,7 +120,8 @@ void WebEventsListen() {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
-  emscripten_set_blur_callback(window, nullptr, EM_TRUE, OnBlur);
+  // Not capturing: the window's own blur only, not every element's.
+  emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnBlur);
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibilityChange);
 }
 

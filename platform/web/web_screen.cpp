@@ -4,6 +4,7 @@
 // which the canvas reads in place at the next animation frame.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -86,17 +87,22 @@ void BuildColours(const PALETTEENTRY* palette) {
   }
 }
 
-// Rows and columns the frame does not cover (a frame smaller than the
-// mode) are black.
+bool ModeSizeAllowed(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxModeSide && height <= kMaxModeSide;
+}
+
+// A frame is the primary surface, which has the mode's size; should one not
+// cover the mode, the rest is black rather than left from before.
 void Expand(const std::uint8_t* pixels, int pitch, int width, int height) {
-  for (int y = 0; y < screen.modeHeight; ++y) {
-    std::uint32_t* row = screen.rgba + std::size_t(y) * std::size_t(screen.modeWidth);
-    int x = 0;
-    if (y < height) {
-      const std::uint8_t* source = pixels + std::ptrdiff_t{pitch} * y;
-      for (; x < width; ++x) row[x] = screen.colours[source[x]];
-    }
-    for (; x < screen.modeWidth; ++x) row[x] = 0xFF000000u;
+  std::uint32_t* rgba = screen.rgba;
+  if (width < screen.modeWidth || height < screen.modeHeight) {
+    std::fill(rgba, rgba + std::size_t(screen.modeWidth) * std::size_t(screen.modeHeight),
+              0xFF000000u);
+  }
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* source = pixels + std::ptrdiff_t{pitch} * y;
+    std::uint32_t* row = rgba + std::size_t(y) * std::size_t(screen.modeWidth);
+    for (int x = 0; x < width; ++x) row[x] = screen.colours[source[x]];
   }
 }
 
@@ -104,7 +110,7 @@ void Expand(const std::uint8_t* pixels, int pitch, int width, int height) {
 
 bool HostOpenScreen(const char* title, int width, int height) {
   if (screen.open) return true;
-  if (width <= 0 || height <= 0 || width > kMaxModeSide || height > kMaxModeSide) {
+  if (!ModeSizeAllowed(width, height)) {
     HostDebugText("vorn: the window size is out of range");
     return false;
   }
@@ -119,8 +125,7 @@ bool HostOpenScreen(const char* title, int width, int height) {
 
 // The buffer is the mode's size, made here once: presents allocate nothing.
 bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
-  if (bitsPerPixel != 8 || !screen.open) return false;
-  if (width <= 0 || height <= 0 || width > kMaxModeSide || height > kMaxModeSide) return false;
+  if (bitsPerPixel != 8 || !screen.open || !ModeSizeAllowed(width, height)) return false;
   if (screen.rgba != nullptr && width == screen.modeWidth && height == screen.modeHeight) {
     return true;
   }

@@ -78,13 +78,21 @@ describe("the scene in a browser", () => {
       try {
         await other.bringToFront();
         await waitInPage(page, "the page to be hidden", () => document.visibilityState === "hidden");
+        await new Promise((resolve) => setTimeout(resolve, 300));  // the change settles
         const framesHidden = await page.evaluate(() => window.vorn.frames);
-        const busyBefore = (await page.metrics()).TaskDuration;
-        await new Promise((resolve) => setTimeout(resolve, 1500));
-        const busy = (await page.metrics()).TaskDuration - busyBefore;
+        // The quieter of two seconds: a stray task (a collection, the other
+        // tab) can fill one, a demo still running fills both (it keeps the
+        // main thread about 6 % busy when shown).
+        const busy = [];
+        for (let second = 0; second < 2; ++second) {
+          const before = (await page.metrics()).TaskDuration;
+          await new Promise((resolve) => setTimeout(resolve, 1000));
+          busy.push((await page.metrics()).TaskDuration - before);
+        }
         assert.equal(await page.evaluate(() => window.vorn.frames), framesHidden,
                      "frames were drawn while the page was hidden");
-        assert.ok(busy < 0.05, `the hidden page kept the main thread busy for ${busy.toFixed(3)} s`);
+        assert.ok(Math.min(...busy) < 0.03,
+                  `the hidden page kept the main thread busy for ${busy.map((s) => s.toFixed(3)).join(" s, ")} s`);
         await page.bringToFront();
       } finally {
         await other.close();
