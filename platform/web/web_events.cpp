@@ -62,13 +62,13 @@ EM_JS(int, WebPageIsHidden, (), {
   return document.visibilityState === "visible" ? 0 : 1;
 });
 
-// A key change that does not fit is dropped, and all keys are reported
-// released after the queue, so that no dropped release leaves a key held.
+// The queue holds key changes only (the page's visibility and a quit
+// request are kept as state). One that does not fit is dropped, and all
+// keys are reported released after the queue, so that no dropped release
+// leaves a key held.
 void Report(HostEventKind kind, int virtualKey) {
   if (events.count == QUEUE_SIZE) {
-    if (kind == HostEventKind::KeyDown || kind == HostEventKind::KeyUp ||
-        kind == HostEventKind::AllKeysReleased)
-      events.keysDropped = true;
+    events.keysDropped = true;
     return;
   }
   events.queue[(events.first + events.count) % QUEUE_SIZE] = {kind, virtualKey};
