@@ -27,10 +27,11 @@ stage_test() { ctest --preset ci --parallel "$jobs"; }
 
 # The Windows program: the 32-bit target (also put in build/windows-i686/Vorn
 # with ROCK8.BMP) and its 64-bit twin, cross-built with MinGW-w64; both
-# executables checked; the 64-bit one run under wine, which here has no
-# 32-bit part, so the 32-bit one is only compiled and linked.
+# executables checked (imports, icon, manifest); the 64-bit one run under
+# wine, which here has no 32-bit part, so the 32-bit one is only compiled
+# and linked.
 windows_packages=(
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils
   xvfb xdotool x11-apps netpbm
 )
 
