@@ -1,19 +1,26 @@
-// Makes vorn.ico, the program's icon for the Windows shell: one 32 x 32
-// image with a 256-entry colour table. It shows the first rock of ROCK8.BMP,
-// drawn whole by the same code in the same palette, ringed in the darkest
-// rock shade on a transparent ground.
+// Makes the program's icon: vorn.ico for the Windows shell, one 32 x 32
+// image with a 256-entry colour table, or a PNG of any size for the desktop
+// icon theme on Linux. Both show the first rock of ROCK8.BMP, drawn whole by
+// the same code in the same palette, ringed in the darkest rock shade on a
+// transparent ground.
 //
 // Usage: make_icon OUT.ICO
+//        make_icon --png SIZE OUT.PNG      (SIZE from 16 to 1024)
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "bmp_writer.h"
+#include "png_writer.h"
 #include "rock_art.h"
 
 namespace {
 
 constexpr int iconSize = 32;
+constexpr int smallestPng = 16;
+constexpr int largestPng = 1024;
 
 // Rock pixels that touch the ground or the square's edge take the darkest
 // shade, so the rock stands out on a light desktop as on a dark one.
@@ -57,19 +64,38 @@ std::vector<std::uint8_t> EncodeIconFile(const std::vector<std::uint8_t>& image)
   return out;
 }
 
+// The PNG size named on the command line; 0 when it is not a whole number
+// in range.
+int PngSize(const char* text) {
+  char* end = nullptr;
+  const long size = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || size < smallestPng || size > largestPng) return 0;
+  return int(size);
+}
+
+// The rock at size x size in the rock palette, as PNG or icon file bytes.
+std::vector<std::uint8_t> Encode(int size, bool png) {
+  const std::vector<std::uint8_t> pixels = IconPicture(size);
+  BmpColour palette[256];
+  RockPaletteFill(palette);
+  const BmpPicture picture{size, size, 8, pixels.data(), palette, 256};
+  if (png) return PngEncodeIndexed(picture, 0);
+  return EncodeIconFile(BmpEncodeIconImage(picture, 0));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_icon OUT.ICO\n");
+  const bool png = argc == 4 && std::strcmp(argv[1], "--png") == 0;
+  const int size = png ? PngSize(argv[2]) : iconSize;
+  if ((argc != 2 && !png) || size == 0) {
+    std::fprintf(stderr, "usage: make_icon OUT.ICO | make_icon --png SIZE OUT.PNG (SIZE %d-%d)\n",
+                 smallestPng, largestPng);
     return 2;
   }
-  const std::vector<std::uint8_t> pixels = IconPicture(iconSize);
-  BmpColour palette[256];
-  RockPaletteFill(palette);
-  const BmpPicture picture{iconSize, iconSize, 8, pixels.data(), palette, 256};
-  if (!BmpWriteFile(argv[1], EncodeIconFile(BmpEncodeIconImage(picture, 0)))) {
-    std::fprintf(stderr, "make_icon: cannot write %s\n", argv[1]);
+  const char* path = argv[argc - 1];
+  if (!BmpWriteFile(path, Encode(size, png))) {
+    std::fprintf(stderr, "make_icon: cannot write %s\n", path);
     return 1;
   }
   return 0;
