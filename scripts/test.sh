@@ -26,12 +26,12 @@ stage_build() { cmake --preset ci && cmake --build --preset ci --parallel "$jobs
 stage_test() { ctest --preset ci --parallel "$jobs"; }
 
 # The Windows program: the 32-bit target (also put in build/windows-i686/Vorn
-# with ROCK8.BMP) and its 64-bit twin, cross-built with MinGW-w64; both
-# executables checked (imports, icon, manifest); the 64-bit one run under
-# wine, which here has no 32-bit part, so the 32-bit one is only compiled
-# and linked.
+# with ROCK8.BMP and README.txt, and zipped by cpack) and its 64-bit twin,
+# cross-built with MinGW-w64; both executables checked (imports, icon,
+# manifest) and the zip's contents; the 64-bit one run under wine, which
+# here has no 32-bit part, so the 32-bit one is only compiled and linked.
 windows_packages=(
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils unzip
   xvfb xdotool x11-apps netpbm
 )
 
@@ -41,10 +41,13 @@ stage_windows() {
     vorn_ensure_packages "${windows_packages[@]}" || return 1
   cmake --preset windows-i686 && cmake --build --preset windows-i686 --parallel "$jobs" &&
     cmake --build --preset windows-folder &&
+    cpack --config build/windows-i686/CPackConfig.cmake -B build/windows-i686 >/dev/null &&
     cmake --preset windows-x64 && cmake --build --preset windows-x64 --parallel "$jobs" ||
     return 1
   bash tests/e2e/wine_exe_check.sh build/windows-i686/Vorn/vorn.exe \
     build/windows-x64/bin/vorn.exe || return 1
+  bash tests/e2e/windows_zip_check.sh build/windows-i686/vorn-*-windows-x86.zip \
+    build/windows-i686/Vorn || return 1
   VORN_E2E_ARTIFACTS=build/windows-x64 timeout 900 bash tests/e2e/wine_test.sh \
     build/windows-x64/bin/vorn.exe
 }
