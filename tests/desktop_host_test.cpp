@@ -1,0 +1,225 @@
+// The desktop host's own parts, apart from SDL: its command line, where the
+// picture goes in a window or on a screen of any size, and screenshots
+// saved as 8-bit BMP files that never replace another file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture_tool.h"
+#include "picture_fit.h"
+#include "screenshot_file.h"
+#include "start_options.h"
+
+namespace {
+
+struct Parsed {
+  bool ok;
+  StartOptions options;
+  std::string error;
+};
+
+Parsed Parse(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "vorn");
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  Parsed parsed{false, {}, {}};
+  parsed.ok = StartOptionsParse(&parsed.options, int(argv.size() - 1), argv.data(), &parsed.error);
+  return parsed;
+}
+
+TEST(StartOptions, TakesWindowShotsHelpAndVersion) {
+  ScratchFolder scratch;
+  Parsed none = Parse({});
+  EXPECT_TRUE(none.ok);
+  EXPECT_EQ(none.options.action, StartOptions::Action::Run);
+  EXPECT_FALSE(none.options.window);
+  EXPECT_TRUE(none.options.shotsFolder.empty());
+
+  Parsed both = Parse({"--shots", scratch.path, "--window"});
+  EXPECT_TRUE(both.ok) << both.error;
+  EXPECT_TRUE(both.options.window);
+  EXPECT_EQ(both.options.shotsFolder, scratch.path);
+  EXPECT_EQ(Parse({"--shots=" + scratch.path}).options.shotsFolder, scratch.path);
+
+  // Help and version need nothing else to be right after them.
+  EXPECT_EQ(Parse({"--window", "--help", "--bogus"}).options.action, StartOptions::Action::Help);
+  EXPECT_EQ(Parse({"-h"}).options.action, StartOptions::Action::Help);
+  EXPECT_EQ(Parse({"--version"}).options.action, StartOptions::Action::Version);
+}
+
+TEST(StartOptions, RefusesWhatItDoesNotTakeInOneLine) {
+  ScratchFolder scratch;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--fullscreen"}, "unknown option '--fullscreen'"},
+      {{"-w"}, "unknown option '-w'"},
+      {{"frames"}, "unexpected argument 'frames'"},
+      {{"--window", "--window"}, "--window is given twice"},
+      {{"--shots"}, "--shots needs a folder"},
+      {{"--shots="}, "--shots: an empty folder name"},
+      {{"--shots", scratch / "missing"}, "--shots '" + scratch / "missing" + "': no such folder"},
+      {{"--shots", "/dev/null"}, "--shots '/dev/null': no such folder"},
+      {{"--shots", scratch.path, "--shots", scratch.path}, "--shots is given twice"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    Parsed parsed = Parse(arguments);
+    EXPECT_FALSE(parsed.ok) << arguments[0];
+    EXPECT_EQ(parsed.error, message);
+    EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(StartOptions, HelpNamesEveryOptionAndKey) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&text, &size);
+  ASSERT_NE(out, nullptr);
+  StartOptionsPrintHelp(out);
+  StartOptionsPrintVersion(out);
+  std::fclose(out);
+  const std::string help(text, size);
+  std::free(text);
+  for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
+                           "Escape", "Left", "Down", "vorn-capture", "share/vorn"})
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+  EXPECT_NE(help.find(std::string("\nvorn ") + VORN_VERSION + "\n"), std::string::npos);
+}
+
+void ExpectRect(const PictureRect& rect, int x, int y, int width, int height) {
+  EXPECT_EQ(rect.x, x);
+  EXPECT_EQ(rect.y, y);
+  EXPECT_EQ(rect.width, width);
+  EXPECT_EQ(rect.height, height);
+}
+
+TEST(PictureFit, WholeMultiplesCentredAndTheAspectKeptBelowOne) {
+  ExpectRect(PictureFit(640, 480, 640, 480), 0, 0, 640, 480);
+  ExpectRect(PictureFit(1024, 768, 640, 480), 192, 144, 640, 480);
+  ExpectRect(PictureFit(1920, 1080, 640, 480), 320, 60, 1280, 960);
+  ExpectRect(PictureFit(1279, 960, 640, 480), 319, 240, 640, 480);
+  // A high-DPI drawable twice the window's 1280 x 720: three times, sharp.
+  ExpectRect(PictureFit(2560, 1440, 640, 480), 320, 0, 1920, 1440);
+  // Smaller than the picture: as large as fits, still 4:3.
+  ExpectRect(PictureFit(500, 400, 640, 480), 0, 12, 500, 375);
+  ExpectRect(PictureFit(1000, 300, 640, 480), 300, 0, 400, 300);
+  ExpectRect(PictureFit(0, 480, 640, 480), 0, 0, 0, 0);
+  ExpectRect(PictureFit(640, 480, 0, 480), 0, 0, 0, 0);
+}
+
+TEST(PictureFit, FirstWindowIsTheLargestMultipleWithRoomToSpare) {
+  EXPECT_EQ(PictureWindowScale(1024, 768, 640, 480), 1);
+  EXPECT_EQ(PictureWindowScale(1400, 1100, 640, 480), 2);
+  EXPECT_EQ(PictureWindowScale(1920, 1040, 640, 480), 2);
+  EXPECT_EQ(PictureWindowScale(3840, 2160, 640, 480), 4);
+  EXPECT_EQ(PictureWindowScale(1280, 960, 640, 480), 1);  // 2 would fill it exactly
+  EXPECT_EQ(PictureWindowScale(600, 400, 640, 480), 1);   // at least once
+}
+
+// A frame of the demo's size, every row different, and a palette whose
+// entries are all different.
+struct Frame {
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(640 * 480);
+  BmpColour colours[256];
+  Frame() {
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i / 640 + i % 7);
+    for (int i = 0; i < 256; ++i)
+      colours[i] = {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 3)};
+  }
+  ScreenshotOutcome SaveIn(const std::string& folder, std::time_t when) const {
+    return ScreenshotSave(folder.c_str(), when, pixels.data(), 640, 480, colours);
+  }
+};
+
+class Screenshots : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* zone = std::getenv("TZ");
+    if (zone != nullptr) savedZone = zone;
+    hadZone = zone != nullptr;
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  void TearDown() override {
+    if (hadZone) setenv("TZ", savedZone.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+  }
+  ScratchFolder scratch;
+  Frame frame;
+  bool hadZone = false;
+  std::string savedZone;
+  const std::time_t when = 1700000000;  // 2023-11-14 22:13:20 UTC
+};
+
+TEST_F(Screenshots, NamedByTheLocalTimeAndNumbered) {
+  char name[64];
+  ScreenshotName(0, 1, name, sizeof name);
+  EXPECT_STREQ(name, "vorn-19700101-000000-1.bmp");
+  ScreenshotName(when, 12, name, sizeof name);
+  EXPECT_STREQ(name, "vorn-20231114-221320-12.bmp");
+}
+
+TEST_F(Screenshots, HoldPixelsAndPaletteAndNeverOverwrite) {
+  const std::string first = scratch / "vorn-20231114-221320-1.bmp";
+  const std::string second = scratch / "vorn-20231114-221320-2.bmp";
+  ScreenshotOutcome outcome = frame.SaveIn(scratch.path, when);
+  ASSERT_TRUE(outcome.saved) << outcome.reason;
+  EXPECT_EQ(std::string(outcome.path), first);
+  HeadlessFrame read;
+  std::string why;
+  ASSERT_TRUE(ReadFrameFile(first, &read, &why)) << why;
+  EXPECT_TRUE(read.pixels == frame.pixels);
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_EQ(read.palette[i].peRed, frame.colours[i].red) << i;
+    ASSERT_EQ(read.palette[i].peGreen, frame.colours[i].green) << i;
+    ASSERT_EQ(read.palette[i].peBlue, frame.colours[i].blue) << i;
+  }
+
+  // The same second again, with the first file changed by the user: a new
+  // number, the first file left as it is.
+  std::FILE* mine = std::fopen(first.c_str(), "wb");
+  ASSERT_NE(mine, nullptr);
+  std::fputs("mine", mine);
+  std::fclose(mine);
+  outcome = frame.SaveIn(scratch.path, when);
+  ASSERT_TRUE(outcome.saved) << outcome.reason;
+  EXPECT_EQ(std::string(outcome.path), second);
+  EXPECT_EQ(ReadWholeFile(first), Bytes({'m', 'i', 'n', 'e'}));
+  EXPECT_TRUE(ReadFrameFile(second, &read, &why)) << why;
+}
+
+TEST_F(Screenshots, FailuresSayWhyAndLeaveNothingBehind) {
+  ScreenshotOutcome outcome = frame.SaveIn(scratch / "missing", when);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(std::string(outcome.reason),
+            "cannot create " + scratch / "missing" + "/vorn-20231114-221320-1.bmp (" +
+                std::strerror(ENOENT) + ")");
+
+  outcome = ScreenshotSave(scratch.path.c_str(), when, nullptr, 640, 480, frame.colours);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_STREQ(outcome.reason, "no frame has been shown yet");
+
+  // A disk that fills up part way: the file is removed again.
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  auto previous = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  outcome = frame.SaveIn(scratch.path, when);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(std::string(outcome.reason), "cannot write " + scratch / "vorn-20231114-221320-1.bmp" +
+                                             " (" + std::strerror(EFBIG) + ")");
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
+}
+
+}  // namespace
