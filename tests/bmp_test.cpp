@@ -420,19 +420,26 @@ TEST_F(PortableFilesTest, OpenReadSeekAndCloseKeepToTheirContracts) {
   EXPECT_EQ(_llseek(file, 0, FILE_BEGIN), HFILE_ERROR);
 }
 
-// A bare name is looked for beside the program, then in the current
+// A bare name is looked for beside the program, then in the host's data
+// folder (share/vorn of an installed program), then in the current
 // directory; a name with a folder in it is taken as it stands.
 TEST_F(PortableFilesTest, BareNamesAreFoundBesideTheProgramFirst) {
-  std::string program = scratch / "program", current = scratch / "current";
+  std::string program = scratch / "program", current = scratch / "current",
+              data = scratch / "data";
   ASSERT_EQ(mkdir(program.c_str(), 0700), 0);
   ASSERT_EQ(mkdir(current.c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(data.c_str(), 0700), 0);
   Write({'p'}, "program/BOTH.BMP");
+  Write({'d'}, "data/BOTH.BMP");
   Write({'c'}, "current/BOTH.BMP");
+  Write({'d'}, "data/SHARED.BMP");
+  Write({'c'}, "current/SHARED.BMP");
   Write({'h'}, "current/HERE.BMP");
   WorkingDirectory inCurrent(current);
   ASSERT_TRUE(inCurrent.ok);
   HeadlessConfig config;
   config.programDirectory = program;
+  config.dataDirectory = data;
   HeadlessBegin(config);
 
   auto firstByte = [](const char* name, std::string* opened) {
@@ -448,6 +455,8 @@ TEST_F(PortableFilesTest, BareNamesAreFoundBesideTheProgramFirst) {
   std::string opened;
   EXPECT_EQ(firstByte("BOTH.BMP", &opened), 'p');
   EXPECT_EQ(opened, program + "/BOTH.BMP");
+  EXPECT_EQ(firstByte("SHARED.BMP", &opened), 'd');
+  EXPECT_EQ(opened, data + "/SHARED.BMP");
   EXPECT_EQ(firstByte("HERE.BMP", &opened), 'h');
   EXPECT_EQ(firstByte("./BOTH.BMP", &opened), 'c');
   EXPECT_EQ(firstByte("NONE.BMP", &opened), -1);

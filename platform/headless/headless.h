@@ -36,6 +36,7 @@ struct HeadlessConfig {
   std::int64_t calendarSeconds = 1;  // seeds the program's random generator
   int pitchPadding = 0;              // extra bytes at the end of every surface row
   std::string programDirectory;      // where a bare file name is looked for first
+  std::string dataDirectory;         // ... and second, before the current folder
   bool keepFrames = true;            // keep every presented frame in the result
   bool logCalls = false;             // keep a record of every platform call in the result
   int maxPasses = 100000;            // passes before the run is taken to hang

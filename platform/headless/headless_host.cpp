@@ -82,6 +82,8 @@ std::int64_t HostCalendarSeconds() { return session.config.calendarSeconds; }
 
 const char* HostProgramDirectory() { return session.config.programDirectory.c_str(); }
 
+const char* HostDataDirectory() { return session.config.dataDirectory.c_str(); }
+
 int HostSurfacePitch(int width) { return width + std::max(0, session.config.pitchPadding); }
 
 void HostDebugText(const char* text) {

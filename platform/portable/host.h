@@ -99,8 +99,15 @@ std::int64_t HostCalendarSeconds();
 
 // The folder the program was loaded from, without a trailing separator, or
 // "" when unknown: bare file names (ROCK8.BMP) are looked for there first,
-// then in the current directory. The host owns the text; it must stay valid.
+// then in HostDataDirectory, then in the current directory. The host owns
+// the text; it must stay valid.
 const char* HostProgramDirectory();
+
+// Where an installed program's data lies (share/vorn beside the folder of
+// an installed program), without a trailing separator, or "" for none: the
+// second place bare file names are looked for. The host owns the text; it
+// must stay valid.
+const char* HostDataDirectory();
 
 // Bytes per row for a surface of this width, at least the width: what
 // display memory would use. Any value from the width up is correct; the

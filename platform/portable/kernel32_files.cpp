@@ -66,13 +66,16 @@ int OpenRegularFile(const char* path) {
   return descriptor;
 }
 
-// A bare name is looked for beside the program first, then in the current
-// directory; a name with a directory part is opened as given.
+// A bare name is looked for beside the program first, then in the host's
+// data folder, then in the current directory; a name with a directory part
+// is opened as given.
 int OpenSearched(const char* fileName, char* openedPath, std::size_t pathSize) {
   bool bare = std::strchr(fileName, '/') == nullptr && std::strchr(fileName, '\\') == nullptr;
-  const char* programDirectory = bare ? HostProgramDirectory() : nullptr;
-  if (programDirectory != nullptr && programDirectory[0] != '\0') {
-    int length = std::snprintf(openedPath, pathSize, "%s/%s", programDirectory, fileName);
+  const char* folders[] = {bare ? HostProgramDirectory() : nullptr,
+                           bare ? HostDataDirectory() : nullptr};
+  for (const char* folder : folders) {
+    if (folder == nullptr || folder[0] == '\0') continue;
+    int length = std::snprintf(openedPath, pathSize, "%s/%s", folder, fileName);
     if (length > 0 && std::size_t(length) < pathSize) {
       int descriptor = OpenRegularFile(openedPath);
       if (descriptor >= 0) return descriptor;

@@ -1,4 +1,4 @@
-// Clock, program directory, surface pitch and diagnostics for the portable
+// Clock, program and data directories, surface pitch and diagnostics for the portable
 // layers when the demo runs on SDL.
 #include <SDL.h>
 
@@ -28,6 +28,20 @@ const char* HostProgramDirectory() {
     directory[length] = '\0';
   }
   SDL_free(basePath);
+  return directory;
+}
+
+// The program's folder and the way from there to share/vorn, once known:
+// "" when the program's folder is not known or the path does not fit.
+const char* HostDataDirectory() {
+  static char directory[4096];
+  static bool known = false;
+  if (known) return directory;
+  known = true;
+  const char* program = HostProgramDirectory();
+  if (program[0] == '\0') return directory;
+  int length = std::snprintf(directory, sizeof directory, "%s/%s", program, VORN_DATA_FROM_PROGRAM);
+  if (length < 0 || std::size_t(length) >= sizeof directory) directory[0] = '\0';
   return directory;
 }
 

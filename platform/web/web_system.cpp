@@ -1,4 +1,4 @@
-// Clock, program folder, surface pitch and diagnostics for the portable
+// Clock, program and data folders, surface pitch and diagnostics for the portable
 // layers when the demo runs in a browser.
 #include <emscripten.h>
 
@@ -16,6 +16,9 @@ std::int64_t HostCalendarSeconds() { return static_cast<std::int64_t>(std::time(
 // The page puts the program's files (ROCK8.BMP) in this folder of the
 // module's file system before the run starts.
 const char* HostProgramDirectory() { return "/vorn"; }
+
+// Nothing is installed in a page: the program's folder holds all it reads.
+const char* HostDataDirectory() { return ""; }
 
 // Rows are packed: the canvas takes nothing else, and no display memory
 // asks for more.

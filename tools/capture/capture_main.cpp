@@ -110,6 +110,9 @@ HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
   config.calendarSeconds = capture->options.seed;
   config.programDirectory =
       capture->imageFolder.empty() ? toolDirectory : capture->imageFolder;
+  // An installed tool finds the picture where the installed demo does.
+  if (capture->imageFolder.empty() && !toolDirectory.empty())
+    config.dataDirectory = toolDirectory + "/" + VORN_DATA_FROM_PROGRAM;
   config.keepFrames = false;
   // The WM_QUIT pass comes right after frame N: a program that is still
   // running then has not ended as it should.

@@ -13,7 +13,7 @@ struct CaptureOptions {
   std::int64_t seed = 1;  // calendar seconds at start-up: the random seed
   int frames = 100;
   KeyScript keys = {};
-  std::string imagePath;     // empty: ROCK8.BMP beside the tool, then here
+  std::string imagePath;     // empty: ROCK8.BMP beside the tool, in share/vorn, then here
   std::string outDirectory;  // empty: no frame files
   std::string gifPath;       // empty: no animation
   bool help = false;
