@@ -1,14 +1,30 @@
 // The user's side for the platform: SDL's events as host events. Keys come
 // from SDL's key events by scancode, so they keep their place whatever the
-// keyboard layout.
+// keyboard layout. Alt+Enter and F12 are the host's own keys: they switch
+// between full screen and a window and save a screenshot, and the program
+// never sees them.
 #include <SDL.h>
 
 #include "sdl_screen.h"
+#include "sdl_shots.h"
 
 namespace {
 
 // A flood of input can never keep one pass of the message loop here.
 constexpr int kMaxEventsPerPump = 1024;
+// While the screen is lost, how long one wait for SDL's events may last
+// before the pump looks again (it keeps waiting until it has an event).
+constexpr int kLostWaitMs = 500;
+
+// Host events made from one SDL event and not yet handed out: a focus loss
+// in full screen is two (keys released, display lost).
+constexpr int kMaxPending = 4;
+HostEvent pending[kMaxPending];
+int pendingCount = 0;
+
+void Report(HostEventKind kind, int virtualKey = 0) {
+  if (pendingCount < kMaxPending) pending[pendingCount++] = {kind, virtualKey};
+}
 
 // The virtual key of a key the program reads, or 0.
 int VirtualKeyOf(SDL_Scancode scancode) {
@@ -30,44 +46,78 @@ int VirtualKeyOf(SDL_Scancode scancode) {
   }
 }
 
-// The host event an SDL event stands for; false when it stands for none.
-bool Translate(const SDL_Event& event, HostEvent* reported) {
+// Alt+Enter and F12 act on their press; their release, like any key the
+// program does not read, is dropped below.
+bool TakeHostKey(const SDL_KeyboardEvent& key) {
+  if (key.type != SDL_KEYDOWN) return false;
+  const SDL_Scancode scancode = key.keysym.scancode;
+  const bool enter = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+  if (enter && (key.keysym.mod & KMOD_ALT) != 0) {
+    if (key.repeat == 0) SdlScreenToggleFullscreen();
+    return true;
+  }
+  if (scancode == SDL_SCANCODE_F12) {
+    if (key.repeat == 0) SdlScreenSaveScreenshot();
+    return true;
+  }
+  return false;
+}
+
+void Translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
-      *reported = {HostEventKind::QuitRequested, 0};
-      return true;
+      Report(HostEventKind::QuitRequested);
+      return;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      if (TakeHostKey(event.key)) return;
       int key = VirtualKeyOf(event.key.keysym.scancode);
-      if (key == 0 || event.key.repeat != 0) return false;
-      *reported = {event.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp, key};
-      return true;
+      if (key == 0 || event.key.repeat != 0) return;
+      Report(event.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp, key);
+      return;
     }
-    case SDL_WINDOWEVENT:
+    case SDL_WINDOWEVENT: {
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        *reported = {HostEventKind::QuitRequested, 0};
-        return true;
+        Report(HostEventKind::QuitRequested);
+        return;
       }
       // Key releases made elsewhere never arrive here.
-      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-        *reported = {HostEventKind::AllKeysReleased, 0};
-        return true;
-      }
-      return SdlScreenWindowEvent(event, reported);
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Report(HostEventKind::AllKeysReleased);
+      HostEvent change;
+      if (SdlScreenWindowEvent(event, &change)) Report(change.kind);
+      return;
+    }
     default:
-      return false;
+      return;
   }
+}
+
+int TakePending(HostEvent* events, int capacity) {
+  int count = pendingCount < capacity ? pendingCount : capacity;
+  for (int i = 0; i < count; ++i) events[i] = pending[i];
+  for (int i = count; i < pendingCount; ++i) pending[i - count] = pending[i];
+  pendingCount -= count;
+  return count;
 }
 
 }  // namespace
 
-// Stops at capacity: the events not taken stay in SDL's queue.
+// Stops at capacity: the events not taken stay queued, here or in SDL's
+// queue. While the program has lost the screen there is nothing for it to
+// draw, so the pump waits for events instead of returning empty-handed.
 int HostPumpEvents(HostEvent* events, int capacity) {
-  int count = 0;
+  if (events == nullptr || capacity <= 0) return 0;
+  int count = TakePending(events, capacity);
   SDL_Event event;
-  for (int polled = 0; polled < kMaxEventsPerPump && count < capacity && SDL_PollEvent(&event) != 0;
+  for (int polled = 0; polled < kMaxEventsPerPump && count < capacity && pendingCount == 0 &&
+                       SDL_PollEvent(&event) != 0;
        ++polled) {
-    if (Translate(event, &events[count])) ++count;
+    Translate(event);
+    count += TakePending(events + count, capacity - count);
+  }
+  while (count == 0 && pendingCount == 0 && SdlScreenLost()) {
+    if (SDL_WaitEventTimeout(&event, kLostWaitMs) != 0) Translate(event);
+    count += TakePending(events + count, capacity - count);
   }
   return count;
 }

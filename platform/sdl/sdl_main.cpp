@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform.h"
 #include "sdl_screen.h"
+#include "start_options.h"
 
 namespace {
 
@@ -62,11 +64,31 @@ void OfferVisibleDrivers() {
 
 }  // namespace
 
+// The options are the host's and are read before SDL starts, so that
+// --help and --version work without a display.
 int main(int argc, char** argv) {
+  StartOptions options;
+  std::string error;
+  if (!StartOptionsParse(&options, argc, argv, &error)) {
+    std::fprintf(stderr, "vorn: %s (vorn --help lists the options)\n", error.c_str());
+    return 2;
+  }
+  if (options.action == StartOptions::Action::Help) {
+    StartOptionsPrintHelp(stdout);
+    return 0;
+  }
+  if (options.action == StartOptions::Action::Version) {
+    StartOptionsPrintVersion(stdout);
+    return 0;
+  }
+  SdlScreenConfigure(options.window, options.shotsFolder.c_str());
   SDL_SetMainReady();
   OfferVisibleDrivers();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "vorn: no display could be opened (%s)\n", SDL_GetError());
+    std::fprintf(stderr,
+                 "vorn: no display could be opened (%s); run vorn inside a desktop session, "
+                 "or use vorn-capture to render frames without a screen\n",
+                 SDL_GetError());
     return 1;
   }
   BuildCommandLine(argc, argv);

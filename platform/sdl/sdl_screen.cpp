@@ -1,17 +1,23 @@
-// The screen under the software DirectDraw: one fullscreen-desktop window
-// whose renderer keeps the program's mode as a letterboxed logical size, and
-// one streaming texture the 8-bit frames are expanded into at present time.
+// The screen under the software DirectDraw: one window, full screen on the
+// desktop or a resizable window, and one streaming texture the 8-bit frames
+// are expanded into at present time, drawn scaled by whole multiples into
+// the middle of the window's drawable, black around it.
 #include <SDL.h>
 
 #include <cstdint>
 #include <cstdio>
 
+#include "picture_fit.h"
 #include "sdl_screen.h"
+#include "sdl_shots.h"
 
 namespace {
 
 // Larger modes than this are refused rather than asked of the renderer.
 constexpr int kMaxModeSide = 8192;
+// A window is never made smaller than this by the user.
+constexpr int kMinWindowWidth = 160;
+constexpr int kMinWindowHeight = 120;
 
 struct SdlScreen {
   SDL_Window* window = nullptr;
@@ -19,7 +25,14 @@ struct SdlScreen {
   SDL_Texture* texture = nullptr;  // modeWidth x modeHeight, 32-bit colours
   int modeWidth = 0;
   int modeHeight = 0;
+  bool startInWindow = false;
+  bool fullscreen = false;   // as the window is now; false until it opens
   bool minimized = false;
+  bool hidden = false;       // unmapped, as some desktops do instead of minimising
+  bool focused = true;
+  bool lost = false;         // as last reported to the platform
+  int windowedWidth = 0;     // the size a window takes when full screen ends
+  int windowedHeight = 0;
   std::uint32_t colours[256] = {};  // rebuilt from the palette at every present
 };
 
@@ -31,22 +44,21 @@ void SdlScreenReport(const char* what) {
   HostDebugText(line);
 }
 
-// Whole multiples only when one fits: below 640 x 480 an integer scale would
-// be zero and nothing would show.
-void SdlScreenUpdateScale() {
-  int outputWidth = 0;
-  int outputHeight = 0;
-  int logicalWidth = 0;
-  int logicalHeight = 0;
-  if (SDL_GetRendererOutputSize(screen.renderer, &outputWidth, &outputHeight) != 0) return;
-  SDL_RenderGetLogicalSize(screen.renderer, &logicalWidth, &logicalHeight);
-  bool fits = logicalWidth > 0 && outputWidth >= logicalWidth && outputHeight >= logicalHeight;
-  SDL_RenderSetIntegerScale(screen.renderer, fits ? SDL_TRUE : SDL_FALSE);
-}
-
-void SdlScreenShowBlack() {
+// The whole frame again, in its place for the drawable's size now: at each
+// present, and whenever the window changes between presents.
+void SdlScreenRedraw() {
+  if (screen.renderer == nullptr) return;
   SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
   SDL_RenderClear(screen.renderer);
+  int outputWidth = 0;
+  int outputHeight = 0;
+  if (screen.texture != nullptr &&
+      SDL_GetRendererOutputSize(screen.renderer, &outputWidth, &outputHeight) == 0) {
+    const PictureRect place = PictureFit(outputWidth, outputHeight, screen.modeWidth,
+                                         screen.modeHeight);
+    const SDL_Rect target = {place.x, place.y, place.width, place.height};
+    if (target.w > 0 && target.h > 0) SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &target);
+  }
   SDL_RenderPresent(screen.renderer);
 }
 
@@ -81,7 +93,47 @@ void SdlScreenExpand(const std::uint8_t* pixels, int pitch, int width, int heigh
   }
 }
 
+// The desktop's usable area (without panels), or its whole area.
+SDL_Rect SdlScreenDesktop(int fallbackWidth, int fallbackHeight) {
+  SDL_Rect bounds = {0, 0, fallbackWidth, fallbackHeight};
+  if (SDL_GetDisplayUsableBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
+    if (SDL_GetDisplayBounds(0, &bounds) != 0) bounds = {0, 0, fallbackWidth, fallbackHeight};
+  }
+  return bounds;
+}
+
+void SdlScreenCoverDisplay() {
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) != 0) return;
+  SDL_SetWindowPosition(screen.window, bounds.x, bounds.y);
+  SDL_SetWindowSize(screen.window, bounds.w, bounds.h);
+}
+
+// A window of its windowed size, centred on the display.
+void SdlScreenPlaceWindow() {
+  SDL_SetWindowSize(screen.window, screen.windowedWidth, screen.windowedHeight);
+  SDL_SetWindowPosition(screen.window, int(SDL_WINDOWPOS_CENTERED_DISPLAY(0)),
+                        int(SDL_WINDOWPOS_CENTERED_DISPLAY(0)));
+}
+
+// Reports a change of whether the program holds the screen, once: it does
+// not while the window cannot be seen, nor in full screen while another
+// program has the focus, as an exclusive display is lost on Windows when
+// the user switches away. A window that loses the focus loses nothing.
+bool SdlScreenReportLoss(HostEvent* reported) {
+  const bool lost = screen.minimized || screen.hidden || (screen.fullscreen && !screen.focused);
+  if (lost == screen.lost) return false;
+  screen.lost = lost;
+  *reported = {lost ? HostEventKind::DisplayLost : HostEventKind::DisplayReturned, 0};
+  return true;
+}
+
 }  // namespace
+
+void SdlScreenConfigure(bool startInWindow, const char* shotsFolder) {
+  screen.startInWindow = startInWindow;
+  SdlShotsConfigure(shotsFolder);
+}
 
 bool HostOpenScreen(const char* title, int width, int height) {
   if (width <= 0 || height <= 0 || width > kMaxModeSide || height > kMaxModeSide) {
@@ -89,21 +141,26 @@ bool HostOpenScreen(const char* title, int width, int height) {
     return false;
   }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-  // Without a window manager nobody applies the fullscreen state, so the
-  // window covers the screen from the start; the picture keeps its size
-  // through the logical size below.
-  SDL_Rect bounds = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
-  if (SDL_GetDisplayBounds(0, &bounds) != 0) {
-    bounds = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
+  const SDL_Rect desktop = SdlScreenDesktop(width, height);
+  const int scale = PictureWindowScale(desktop.w, desktop.h, width, height);
+  screen.windowedWidth = width * scale;
+  screen.windowedHeight = height * scale;
+  SDL_Rect place = {int(SDL_WINDOWPOS_CENTERED_DISPLAY(0)), int(SDL_WINDOWPOS_CENTERED_DISPLAY(0)),
+                    screen.windowedWidth, screen.windowedHeight};
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (!screen.startInWindow) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (SDL_GetDisplayBounds(0, &place) != 0) place = {place.x, place.y, width, height};
   }
   // Hidden until the renderer exists: making an accelerated renderer may
   // replace the window, and only the final one should ever be seen.
-  screen.window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w,
-                                   bounds.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+  screen.window = SDL_CreateWindow(title != nullptr ? title : "", place.x, place.y, place.w,
+                                   place.h, flags);
   if (screen.window == nullptr) {
     SdlScreenReport("the window could not be opened");
     return false;
   }
+  SDL_SetWindowMinimumSize(screen.window, kMinWindowWidth, kMinWindowHeight);
   SDL_ShowCursor(SDL_DISABLE);
   screen.renderer = SdlScreenCreateRenderer(screen.window);
   if (screen.renderer == nullptr) {
@@ -112,10 +169,9 @@ bool HostOpenScreen(const char* title, int width, int height) {
     screen.window = nullptr;
     return false;
   }
+  screen.fullscreen = !screen.startInWindow;
   SDL_ShowWindow(screen.window);
-  SDL_RenderSetLogicalSize(screen.renderer, width, height);
-  SdlScreenUpdateScale();
-  SdlScreenShowBlack();
+  SdlScreenRedraw();
   return true;
 }
 
@@ -132,10 +188,14 @@ bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
     SdlScreenReport("the display mode could not be set");
     return false;
   }
+  if (!SdlShotsSetMode(width, height)) {
+    SDL_DestroyTexture(screen.texture);
+    screen.texture = nullptr;
+    HostDebugText("vorn: no memory for the display mode");
+    return false;
+  }
   screen.modeWidth = width;
   screen.modeHeight = height;
-  SDL_RenderSetLogicalSize(screen.renderer, width, height);
-  SdlScreenUpdateScale();
   return true;
 }
 
@@ -144,6 +204,7 @@ void HostRestoreDisplayMode() {
   screen.texture = nullptr;
   screen.modeWidth = 0;
   screen.modeHeight = 0;
+  SdlShotsSetMode(0, 0);
 }
 
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
@@ -159,35 +220,68 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
   SdlScreenExpand(pixels, pitch, shownWidth, shownHeight, static_cast<std::uint8_t*>(target),
                   targetPitch);
   SDL_UnlockTexture(screen.texture);
-  SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(screen.renderer);
-  SDL_RenderCopy(screen.renderer, screen.texture, nullptr, nullptr);
-  SDL_RenderPresent(screen.renderer);
+  SdlScreenRedraw();
+  // Kept once it is on the screen, so that a screenshot never holds a
+  // frame not yet seen.
+  SdlShotsKeep(pixels, pitch, shownWidth, shownHeight, palette);
 }
 
-// While minimized the program does not hold the screen: its surfaces are
-// lost, as an exclusive display is when the user switches away, and cannot
-// be restored until the window is back.
 bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
   if (event.type != SDL_WINDOWEVENT) return false;
   switch (event.window.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      if (screen.renderer != nullptr) SdlScreenUpdateScale();
+    case SDL_WINDOWEVENT_EXPOSED:
+      if (!screen.lost) SdlScreenRedraw();
       return false;
     case SDL_WINDOWEVENT_MINIMIZED:
-      if (screen.minimized) return false;
       screen.minimized = true;
-      *reported = {HostEventKind::DisplayLost, 0};
-      return true;
+      return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-      if (!screen.minimized) return false;
       screen.minimized = false;
-      *reported = {HostEventKind::DisplayReturned, 0};
-      return true;
+      return SdlScreenReportLoss(reported);
+    case SDL_WINDOWEVENT_HIDDEN:
+      screen.hidden = true;
+      return SdlScreenReportLoss(reported);
+    case SDL_WINDOWEVENT_SHOWN:
+      screen.hidden = false;
+      return SdlScreenReportLoss(reported);
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      screen.focused = false;
+      return SdlScreenReportLoss(reported);
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      screen.focused = true;
+      return SdlScreenReportLoss(reported);
     default:
       return false;
   }
+}
+
+bool SdlScreenLost() { return screen.lost; }
+
+void SdlScreenToggleFullscreen() {
+  if (screen.window == nullptr) return;
+  if (!screen.fullscreen) {
+    SDL_GetWindowSize(screen.window, &screen.windowedWidth, &screen.windowedHeight);
+    // Placed over the display while still a window: SDL moves and sizes no
+    // window that is full screen, and without a window manager nobody else
+    // would.
+    SdlScreenCoverDisplay();
+    if (SDL_SetWindowFullscreen(screen.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      std::fprintf(stderr, "vorn: cannot switch to full screen (%s)\n", SDL_GetError());
+      SdlScreenPlaceWindow();
+      return;
+    }
+    screen.fullscreen = true;
+  } else {
+    if (SDL_SetWindowFullscreen(screen.window, 0) != 0) {
+      std::fprintf(stderr, "vorn: cannot switch to a window (%s)\n", SDL_GetError());
+      return;
+    }
+    SdlScreenPlaceWindow();
+    screen.fullscreen = false;
+  }
+  SdlScreenRedraw();
 }
 
 void SdlScreenClose() {
@@ -196,5 +290,9 @@ void SdlScreenClose() {
   if (screen.window != nullptr) SDL_DestroyWindow(screen.window);
   screen.renderer = nullptr;
   screen.window = nullptr;
+  screen.fullscreen = false;
   screen.minimized = false;
+  screen.hidden = false;
+  screen.focused = true;
+  screen.lost = false;
 }

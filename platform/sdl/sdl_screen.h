@@ -1,15 +1,31 @@
-// The SDL host's screen, shared by the files of this host only: the event
-// pump hands window changes here and the start-up closes the screen.
+// The SDL host's screen, shared by the files of this host only: the start-up
+// sets it up and closes it, the event pump hands it window changes and the
+// user's Alt+Enter and F12.
 #pragma once
 
 #include "portable/host.h"
 
 union SDL_Event;
 
-// Called by HostPumpEvents for every window event: keeps the scale up to
-// date and follows minimising. Returns true with *reported set when the
-// event changes whether the program holds the screen.
+// Called by main before WinMain, from the command line: whether the screen
+// opens as a window rather than full screen, and the folder screenshots go
+// to ("" for the current one; the text is copied).
+void SdlScreenConfigure(bool startInWindow, const char* shotsFolder);
+
+// Called by HostPumpEvents for every window event: keeps the picture's
+// place up to date and follows minimising and, in full screen, the focus.
+// Returns true with *reported set when the event changes whether the
+// program holds the screen (DisplayLost, DisplayReturned).
 bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported);
+
+// Whether the program has lost the screen (minimised, or switched away from
+// in full screen): the event pump then waits for events instead of polling.
+bool SdlScreenLost();
+
+// Called by the event pump for Alt+Enter: full screen becomes a window and
+// a window full screen. The program is told nothing; the last frame is
+// shown again at once in the new place.
+void SdlScreenToggleFullscreen();
 
 // Called by main after WinMain returns, before SDL_Quit: ends the texture,
 // renderer and window, whichever exist.
