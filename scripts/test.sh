@@ -15,13 +15,14 @@ jobs=${VORN_JOBS:-$(nproc 2>/dev/null || echo 2)}
 test_packages=(
   cmake ninja-build g++ clang
   libgtest-dev libbenchmark-dev libsdl2-dev libgif-dev
-  xvfb xdotool x11-apps netpbm
+  xvfb xdotool x11-apps netpbm desktop-file-utils dpkg-dev
 )
 
 stage_packages() { vorn_ensure_packages "${test_packages[@]}"; }
 
-# The portable build with warnings as errors, and its tests (unit, scenario
-# and the end-to-end run on a virtual X screen).
+# The portable build with warnings as errors, and its tests (unit, scenario,
+# the end-to-end runs on a virtual X screen, and its installed tree and
+# .deb).
 stage_build() { cmake --preset ci && cmake --build --preset ci --parallel "$jobs"; }
 stage_test() { ctest --preset ci --parallel "$jobs"; }
 

@@ -1,0 +1,489 @@
+#!/usr/bin/env bash
+# The desktop comforts of the demo, end to end on a virtual X screen through
+# SDL's X11 driver, with no window manager: the options (also without a
+# display), --window and its size, resizing, Alt+Enter both ways, F12
+# screenshots, and what switching away, hiding and focus do.
+#   desktop_test.sh path/to/vorn
+# Screenshots of each step are kept as desktop_*.png in the current folder
+# (or in $VORN_E2E_ARTIFACTS).
+vorn=${1:?usage: desktop_test.sh path/to/vorn}
+rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
+# shellcheck source=e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+
+require_tools pamscale pnmenlarge pamtopnm ppmhist pamsumm bmptopnm xlogo
+[ -x "$vorn" ] || die "no program at $vorn"
+[ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
+
+other_pid=
+
+cleanup_more() { if [ -n "$other_pid" ]; then kill "$other_pid" 2>/dev/null; fi; }
+
+# --- running the program ----------------------------------------------------------
+
+# start_vorn RUN [OPTION...]: output in $work/RUN.out and $work/RUN.err.
+start_vorn() {
+  run=$1
+  shift
+  DISPLAY=$display SDL_VIDEODRIVER=x11 "$vorn" "$@" >"$work/$run.out" 2>"$work/$run.err" &
+  vorn_pid=$!
+}
+
+# Sets window to the id of the program's window once it is mapped.
+find_window() {
+  window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible \
+    --name '^Vorn Game Console$' 2>/dev/null | head -n 1)
+  [ -n "$window" ]
+}
+
+# Sets win_x, win_y, win_w and win_h from the window's place on the screen.
+read_geometry() {
+  read -r win_x win_y win_w win_h < <(key getwindowgeometry --shell "$window" |
+    awk -F= '{ v[$1] = $2 } END { print v["X"] + 0, v["Y"] + 0, v["WIDTH"] + 0, v["HEIGHT"] + 0 }')
+}
+
+# wait_for_geometry X Y W H: up to 10 s for the window to take that place.
+wait_for_geometry() {
+  local _
+  for _ in $(seq 50); do
+    read_geometry
+    [ "$win_x $win_y $win_w $win_h" = "$*" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# CPU time the program has used, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$vorn_pid/stat" 2>/dev/null || echo 0; }
+
+# The program's complaints, if any, and whether it still runs.
+still_fine() {
+  running && ! grep -q . "$work/$run.err"
+}
+
+# --- reading the picture ------------------------------------------------------------
+
+# window_shot NAME: the window as $work/NAME.ppm.
+window_shot() { read_geometry && grab_screen "$1" "$win_x" "$win_y" "$win_w" "$win_h"; }
+
+keep_shot() { pnmtopng "$work/$1.ppm" >"$artifacts/desktop_$2.png" 2>/dev/null; }
+
+# Largest sample in a rectangle of $work/NAME.ppm; 0 when it is all black.
+region_max() {
+  [ "$4" -gt 0 ] && [ "$5" -gt 0 ] || { echo 0; return; }
+  pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.ppm" | pamsumm -max -brief
+}
+
+# picture_in NAME X Y W H: the picture fills exactly that rectangle of the
+# shot: black all round it, not black inside.
+picture_in() {
+  local x=$2 y=$3 w=$4 h=$5 shot_w shot_h
+  read -r shot_w shot_h < <(head -c 64 "$work/$1.ppm" | tr -s ' \n' '  ' | awk '{ print $2, $3 }')
+  local outside=$(($(region_max "$1" 0 0 "$shot_w" "$y") +
+    $(region_max "$1" 0 $((y + h)) "$shot_w" $((shot_h - y - h))) +
+    $(region_max "$1" 0 "$y" "$x" "$h") +
+    $(region_max "$1" $((x + w)) "$y" $((shot_w - x - w)) "$h")))
+  [ "$outside" -eq 0 ] && [ "$(region_max "$1" "$x" "$y" "$w" "$h")" -gt 0 ]
+}
+
+# sharp_picture NAME X Y SCALE: the picture at (X, Y), 640 x 480 times
+# SCALE, is that many pixels of one colour for each pixel of the frame;
+# the frame itself is left as $work/NAME.frame.ppm.
+sharp_picture() {
+  local scale=$4
+  pamcut -left "$2" -top "$3" -width $((640 * scale)) -height $((480 * scale)) "$work/$1.ppm" |
+    pamtopnm >"$work/$1.scaled.ppm" || return 1
+  if [ "$scale" -eq 1 ]; then
+    cp "$work/$1.scaled.ppm" "$work/$1.frame.ppm"
+    return 0
+  fi
+  pamscale -reduce "$scale" "$work/$1.scaled.ppm" 2>/dev/null | pamtopnm >"$work/$1.frame.ppm"
+  pnmenlarge "$scale" "$work/$1.frame.ppm" | cmp -s - "$work/$1.scaled.ppm"
+}
+
+# "stars rocks others" of a frame: pixels in the star colours of ROCK8.BMP,
+# in the colours its rocks use, and in neither (black aside).
+rock_colours=
+frame_census() {
+  if [ -z "$rock_colours" ]; then
+    local pixel_bytes file_bytes
+    pixel_bytes=$(bmp_number 34)
+    file_bytes=$(wc -c <"$rock_bmp")
+    # shellcheck disable=SC2046
+    rock_colours=$(bmp_colours $(od -An -tu1 -v -j $((file_bytes - pixel_bytes)) "$rock_bmp" |
+      tr -s ' ' '\n' | awk 'NF && $1 != 0' | sort -un) | paste -sd, -)
+  fi
+  ppmhist -noheader "$work/$1.frame.ppm" |
+    awk -v stars="$(star_colour_list)" -v rocks="$rock_colours" '
+      BEGIN {
+        n = split(stars, list, ","); for (i = 1; i <= n; i++) star[list[i]] = 1
+        n = split(rocks, list, ","); for (i = 1; i <= n; i++) rock[list[i]] = 1
+      }
+      {
+        colour = $1 " " $2 " " $3
+        if (colour in star) s += $5
+        else if (colour in rock) r += $5
+        else if (colour != "0 0 0") o += $5
+      }
+      END { printf "%d %d %d\n", s, r, o }'
+}
+
+# scene_whole NAME: a few hundred single-pixel stars (600 less those behind
+# rocks), the rocks, nothing else; sets census.
+scene_whole() {
+  local stars rocks others
+  read -r stars rocks others < <(frame_census "$1")
+  census="$stars star pixels, $rocks rock pixels, $others of other colours"
+  [ "$others" -eq 0 ] && [ "$stars" -ge 150 ] && [ "$stars" -le 600 ] && [ "$rocks" -ge 20000 ]
+}
+
+# check_picture LABEL NAME X Y SCALE: one shot of the window judged whole:
+# the picture in place, black round it, sharp, showing the scene.
+check_picture() {
+  local label=$1 name=$2 x=$3 y=$4 scale=$5
+  window_shot "$name" || { fail "$label: no screenshot"; return 1; }
+  keep_shot "$name" "$name"
+  if ! picture_in "$name" "$x" "$y" $((640 * scale)) $((480 * scale)); then
+    fail "$label: the picture does not fill ($x, $y) $((640 * scale))x$((480 * scale)) with black round it"
+  elif ! sharp_picture "$name" "$x" "$y" "$scale"; then
+    fail "$label: the picture is not scaled by $scale, nearest neighbour"
+  elif ! scene_whole "$name"; then
+    fail "$label: the scene is not whole ($census)"
+  else
+    pass "$label: scaled by $scale at ($x, $y), black round it; $census"
+    return 0
+  fi
+  return 1
+}
+
+# check_moving LABEL: two shots half a second apart differ.
+check_moving() {
+  window_shot moving_a && sleep 0.5 && window_shot moving_b
+  if cmp -s "$work/moving_a.ppm" "$work/moving_b.ppm"; then
+    fail "$1: the picture stands still"
+  else
+    pass "$1: the picture moves"
+  fi
+}
+
+# ends_with_escape LABEL: Escape pressed and let go ends the run with 0.
+ends_with_escape() {
+  key windowfocus "$window"
+  key keydown Escape
+  sleep 0.3
+  key keyup Escape
+  wait_for_exit 15
+  if [ "$exit_code" -eq 0 ]; then
+    pass "$1: Escape ends it with exit code 0"
+  else
+    fail "$1: after Escape, exit code $exit_code"
+  fi
+}
+
+# --- options ----------------------------------------------------------------------------
+
+# Nothing here needs a display; none is offered.
+check_options() {
+  local out=$work/options.out err=$work/options.err code
+  no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR -u SDL_VIDEODRIVER timeout 20 "$vorn" "$@" >"$out" 2>"$err"; }
+
+  no_display --help
+  code=$?
+  if [ "$code" -eq 0 ] && [ ! -s "$err" ] && grep -q -- '--window' "$out" && grep -q -- '--shots DIR' "$out" &&
+    grep -q 'Alt+Enter' "$out" && grep -q 'F12' "$out"; then
+    pass "--help without a display: exit code 0, options and keys on standard output"
+  else
+    fail "--help without a display: exit code $code"
+    cat "$out" "$err" >&2
+  fi
+
+  no_display --version
+  code=$?
+  if [ "$code" -eq 0 ] && grep -Eqx 'vorn [0-9]+\.[0-9]+\.[0-9]+' "$out"; then
+    pass "--version: $(cat "$out")"
+  else
+    fail "--version: exit code $code, \"$(cat "$out")\""
+  fi
+
+  local bad
+  for bad in --bogus --shots "--shots=$work/none" stray; do
+    no_display "$bad"
+    code=$?
+    if [ "$code" -eq 2 ] && [ "$(wc -l <"$err")" -eq 1 ] && [ ! -s "$out" ]; then
+      pass "\"$bad\": exit code 2, \"$(cat "$err")\""
+    else
+      fail "\"$bad\": exit code $code, expected 2 and one line on standard error:"
+      cat "$err" >&2
+    fi
+  done
+
+  no_display
+  code=$?
+  if [ "$code" -eq 1 ] && [ "$(wc -l <"$err")" -eq 1 ] && grep -q 'desktop session' "$err" &&
+    grep -q 'vorn-capture' "$err"; then
+    pass "without a display: exit code 1, \"$(cat "$err")\""
+  else
+    fail "without a display: exit code $code, expected 1 and one line saying what to do:"
+    cat "$err" >&2
+  fi
+}
+
+# --- a window ---------------------------------------------------------------------------
+
+# 1400 x 1100 holds the picture twice with room to spare, not three times.
+check_window_and_resizing() {
+  start_vorn window --window
+  find_window || { fail "--window: no window within 20 s"; return; }
+  key windowfocus "$window"
+  if wait_for_geometry 60 70 1280 960; then
+    pass "--window: a 1280x960 window, centred"
+  else
+    fail "--window: the window is ${win_w}x$win_h at ($win_x, $win_y), expected 1280x960 at (60, 70)"
+    return
+  fi
+  sleep 0.5
+  check_picture "--window" window_2x 0 0 2
+  check_moving "--window"
+
+  # Resized by hand: the picture keeps 4:3, a whole multiple where one fits,
+  # centred in black; below 640 x 480 as large as fits.
+  local size width height x y scale
+  for size in 1300x600:330:60:1 1300x1000:10:20:2; do
+    IFS=: read -r size x y scale <<<"$size"
+    width=${size%x*}
+    height=${size#*x}
+    key windowsize "$window" "$width" "$height"
+    if ! wait_for_geometry 60 70 "$width" "$height"; then
+      fail "resizing to $size: the window stays ${win_w}x$win_h"
+      continue
+    fi
+    sleep 0.3
+    check_picture "resized to $size" "resized_$size" "$x" "$y" "$scale"
+  done
+  key windowsize "$window" 500 400
+  if wait_for_geometry 60 70 500 400 && sleep 0.3 && window_shot resized_small &&
+    picture_in resized_small 0 12 500 375; then
+    pass "resized to 500x400: the picture is 500x375 at (0, 12), black above and below"
+  else
+    fail "resized to 500x400: the picture is not 500x375 at (0, 12) with black above and below"
+    keep_shot resized_small resized_small
+  fi
+  still_fine || fail "resizing: the program ended or complained: $(cat "$work/$run.err")"
+  ends_with_escape "--window"
+}
+
+# --- Alt+Enter ----------------------------------------------------------------------------
+
+check_alt_enter() {
+  start_vorn toggle --window
+  find_window && wait_for_geometry 60 70 1280 960 || { fail "Alt+Enter: no window to start from"; return; }
+  key windowfocus "$window"
+  sleep 0.5
+  key key alt+Return
+  if wait_for_geometry 0 0 1400 1100; then
+    pass "Alt+Enter in a window: full screen"
+    sleep 0.3
+    check_picture "Alt+Enter to full screen" toggle_full 60 70 2
+    check_moving "full screen after Alt+Enter"
+  else
+    fail "Alt+Enter in a window: the window stays ${win_w}x$win_h at ($win_x, $win_y)"
+  fi
+  key key alt+Return
+  if wait_for_geometry 60 70 1280 960; then
+    pass "Alt+Enter again: back to the 1280x960 window"
+    sleep 0.3
+    check_picture "back in a window" toggle_back 0 0 2
+    check_moving "back in a window"
+  else
+    fail "Alt+Enter again: the window is ${win_w}x$win_h at ($win_x, $win_y)"
+  fi
+  still_fine || fail "Alt+Enter: the program ended or complained: $(cat "$work/$run.err")"
+  ends_with_escape "after Alt+Enter twice"
+
+  # Full screen first: Alt+Enter gives the window --window would have.
+  start_vorn toggle_full
+  find_window && wait_for_geometry 0 0 1400 1100 || { fail "full screen: no window"; return; }
+  key windowfocus "$window"
+  sleep 0.5
+  key key alt+Return
+  if wait_for_geometry 60 70 1280 960; then
+    pass "Alt+Enter in full screen: a 1280x960 window"
+  else
+    fail "Alt+Enter in full screen: the window is ${win_w}x$win_h at ($win_x, $win_y)"
+  fi
+  ends_with_escape "full screen, then a window"
+}
+
+# --- F12 ------------------------------------------------------------------------------------
+
+# The program is stopped so that the screen holds still; F12 waits in the X
+# queue and is read first when it goes on, before another frame is shown.
+# A stop that falls between showing a frame and keeping it gets another try.
+check_screenshot() {
+  mkdir -p "$work/shots"
+  start_vorn shots --window --shots "$work/shots"
+  find_window && wait_for_geometry 60 70 1280 960 || { fail "F12: no window"; return; }
+  key windowfocus "$window"
+  sleep 0.5
+  local attempt lines=0 file matched=no
+  for attempt in 1 2 3; do
+    kill -STOP "$vorn_pid"
+    window_shot shown
+    key key F12
+    kill -CONT "$vorn_pid"
+    local _
+    for _ in $(seq 50); do
+      [ "$(wc -l <"$work/shots.out")" -gt "$lines" ] && break
+      sleep 0.1
+    done
+    [ "$(wc -l <"$work/shots.out")" -gt "$lines" ] || { fail "F12: no path printed within 5 s"; return; }
+    lines=$(wc -l <"$work/shots.out")
+    file=$(tail -n 1 "$work/shots.out")
+    bmptopnm "$file" 2>/dev/null | pnmenlarge 2 >"$work/shot.ppm"
+    if cmp -s "$work/shot.ppm" <(pamtopnm <"$work/shown.ppm"); then
+      matched=yes
+      break
+    fi
+  done
+  case "$(basename "$file")" in
+    vorn-[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]-[0-9][0-9][0-9][0-9][0-9][0-9]-[0-9]*.bmp)
+      pass "F12: $file, named by the time" ;;
+    *) fail "F12: the file is named $file" ;;
+  esac
+  # Bits per pixel, at byte 28 of the file.
+  if [ "$matched" = yes ] && [ "$(od -An -tu2 -j 28 -N 2 "$file" | tr -d ' ')" = 8 ]; then
+    pass "F12: an 8-bit BMP whose pixels and palette are the frame on the screen (try $attempt)"
+  else
+    fail "F12: the saved frame differs from the screen in every try"
+    pnmtopng "$work/shot.ppm" >"$artifacts/desktop_f12_saved.png" 2>/dev/null
+    keep_shot shown f12_shown
+  fi
+  if [ "$(ls "$work/shots" | wc -l)" -eq "$lines" ]; then
+    pass "F12: one file for each press, $lines in all"
+  else
+    fail "F12: $lines presses, $(ls "$work/shots" | wc -l) files"
+  fi
+
+  # The folder gone: one line saying why, and the demo goes on.
+  rm -rf "$work/shots"
+  key key F12
+  local _
+  for _ in $(seq 50); do grep -q . "$work/shots.err" && break; sleep 0.1; done
+  if [ "$(wc -l <"$work/shots.err")" -eq 1 ] && grep -q '^vorn: screenshot not saved: ' "$work/shots.err" &&
+    running; then
+    pass "F12 into a missing folder: \"$(cat "$work/shots.err")\", the demo goes on"
+  else
+    fail "F12 into a missing folder: $(cat "$work/shots.err")"
+  fi
+  check_moving "after a failed screenshot"
+  ends_with_escape "after screenshots"
+}
+
+# --- focus, switching away, hiding --------------------------------------------------------
+
+start_other() {
+  DISPLAY=$display xlogo -geometry 200x150+20+20 >/dev/null 2>&1 &
+  other_pid=$!
+  other=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^xlogo$' \
+    2>/dev/null | head -n 1)
+  [ -n "$other" ]
+}
+
+stop_other() {
+  kill "$other_pid" 2>/dev/null
+  wait "$other_pid" 2>/dev/null
+  other_pid=
+}
+
+# ticks_over SECONDS: CPU ticks the program uses in that time.
+ticks_over() {
+  local before
+  before=$(cpu_ticks)
+  sleep "$1"
+  echo $(($(cpu_ticks) - before))
+}
+
+# A window that loses the focus keeps running; a key held when it went
+# counts as let go.
+check_focus_in_window() {
+  start_vorn focus --window
+  find_window && wait_for_geometry 60 70 1280 960 || { fail "focus: no window"; return; }
+  start_other || { fail "focus: no other window"; return; }
+  key windowfocus "$window"
+  sleep 0.3
+  key keydown Down
+  sleep 0.3
+  key windowfocus "$other"
+  key keyup Down
+  sleep 0.3
+  check_moving "a window without the focus"
+  stop_other
+  key windowfocus "$window"
+  sleep 0.5
+  if check_picture "focus back, Down let go elsewhere" focus_back 0 0 2; then
+    pass "no key stuck: the stars are single pixels again"
+  fi
+  ends_with_escape "after the focus came back"
+}
+
+# Full screen: another window taking the focus takes the display; the
+# program then stands, using no processor, and draws the scene whole when
+# the focus comes back.
+check_switch_away() {
+  start_vorn away
+  find_window && wait_for_geometry 0 0 1400 1100 || { fail "switching away: no window"; return; }
+  key windowfocus "$window"
+  sleep 0.5
+  start_other || { fail "switching away: no other window"; return; }
+  key windowfocus "$other"
+  sleep 0.5
+  local ticks
+  window_shot away_a
+  ticks=$(ticks_over 3)
+  window_shot away_b
+  if cmp -s "$work/away_a.ppm" "$work/away_b.ppm" && [ "$ticks" -le 2 ]; then
+    pass "switched away from full screen: nothing drawn, $ticks CPU ticks in 3 s"
+  else
+    fail "switched away from full screen: $ticks CPU ticks in 3 s, picture changed: $(cmp -s "$work/away_a.ppm" "$work/away_b.ppm" && echo no || echo yes)"
+  fi
+  key windowfocus "$window"
+  stop_other
+  sleep 0.5
+  check_picture "switched back" away_back 60 70 2
+  check_moving "switched back"
+  still_fine || fail "switching away: the program ended or complained: $(cat "$work/$run.err")"
+  ends_with_escape "after switching back"
+}
+
+# Hidden (as minimised): the program waits instead of drawing.
+check_hidden() {
+  start_vorn hidden --window
+  find_window && wait_for_geometry 60 70 1280 960 || { fail "hiding: no window"; return; }
+  sleep 0.5
+  key windowunmap "$window"
+  sleep 0.5
+  local ticks
+  ticks=$(ticks_over 3)
+  if [ "$ticks" -le 2 ] && running; then
+    pass "hidden: $ticks CPU ticks in 3 s"
+  else
+    fail "hidden: $ticks CPU ticks in 3 s, expected the program to wait"
+  fi
+  key windowmap "$window"
+  sleep 0.5
+  key windowfocus "$window"
+  check_picture "shown again" hidden_back 0 0 2
+  check_moving "shown again"
+  ends_with_escape "after hiding"
+}
+
+check_options
+start_xvfb 1400 1100
+echo "Xvfb on display $display, ${screen_width}x${screen_height}"
+for check in ${VORN_DESKTOP_CHECKS:-check_window_and_resizing check_alt_enter check_screenshot check_focus_in_window \
+  check_switch_away check_hidden}; do
+  "$check"
+  stop_vorn
+  stop_other
+done
+finish
