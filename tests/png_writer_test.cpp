@@ -130,7 +130,8 @@ TEST(PngWriter, SplitsLargeImageDataIntoStoredBlocks) {
   Bytes pixels(300 * 300);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i * 7 % 251);
   BmpColour colours[256] = {};
-  const std::vector<Chunk> chunks = Chunks(PngEncodeIndexed({300, 300, 8, pixels.data(), colours, 256}, 0));
+  const std::vector<Chunk> chunks =
+      Chunks(PngEncodeIndexed({300, 300, 8, pixels.data(), colours, 256}, 0));
   ASSERT_EQ(chunks.size(), 5u);
   const StoredStream stream = Inflate(chunks[3].data);
   EXPECT_EQ(stream.blockLengths, std::vector<std::size_t>({65535, 301 * 300 - 65535}));

@@ -57,7 +57,9 @@ void SdlScreenRedraw() {
     const PictureRect place = PictureFit(outputWidth, outputHeight, screen.modeWidth,
                                          screen.modeHeight);
     const SDL_Rect target = {place.x, place.y, place.width, place.height};
-    if (target.w > 0 && target.h > 0) SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &target);
+    if (target.w > 0 && target.h > 0) {
+      SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &target);
+    }
   }
   SDL_RenderPresent(screen.renderer);
 }
@@ -234,23 +236,17 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
       if (!screen.lost) SdlScreenRedraw();
       return false;
     case SDL_WINDOWEVENT_MINIMIZED:
-      screen.minimized = true;
-      return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-      screen.minimized = false;
+      screen.minimized = event.window.event == SDL_WINDOWEVENT_MINIMIZED;
       return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_HIDDEN:
-      screen.hidden = true;
-      return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_SHOWN:
-      screen.hidden = false;
+      screen.hidden = event.window.event == SDL_WINDOWEVENT_HIDDEN;
       return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_FOCUS_LOST:
-      screen.focused = false;
-      return SdlScreenReportLoss(reported);
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      screen.focused = true;
+      screen.focused = event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
       return SdlScreenReportLoss(reported);
     default:
       return false;

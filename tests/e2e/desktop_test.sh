@@ -53,6 +53,40 @@ wait_for_geometry() {
   return 1
 }
 
+# On the 1400 x 1100 screen: where a window of the picture twice over
+# opens (with room to spare; three times would not fit), and full screen.
+in_window="60 70 1280 960"
+full_screen="0 0 1400 1100"
+
+# open_vorn RUN X Y W H [OPTION...]: starts the program, waits for its window
+# to stand at that place and gives it the focus.
+open_vorn() {
+  local name=$1 place="$2 $3 $4 $5"
+  shift 5
+  start_vorn "$name" "$@"
+  # shellcheck disable=SC2086  # the place is four numbers
+  if ! find_window || ! wait_for_geometry $place; then
+    fail "$name: no window at $place (it is at ${win_x:-?} ${win_y:-?} ${win_w:-?} ${win_h:-?})"
+    return 1
+  fi
+  key windowfocus "$window"
+  sleep 0.5
+}
+
+# press_alt_enter LABEL X Y W H: Alt+Enter must move the window there.
+press_alt_enter() {
+  local label=$1
+  shift
+  key key alt+Return
+  if wait_for_geometry "$@"; then
+    pass "$label: the window is $3x$4 at ($1, $2)"
+    sleep 0.3
+    return 0
+  fi
+  fail "$label: the window is ${win_w}x$win_h at ($win_x, $win_y), expected $3x$4 at ($1, $2)"
+  return 1
+}
+
 # CPU time the program has used, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$vorn_pid/stat" 2>/dev/null || echo 0; }
 
@@ -70,7 +104,10 @@ keep_shot() { pnmtopng "$work/$1.ppm" >"$artifacts/desktop_$2.png" 2>/dev/null; 
 
 # Largest sample in a rectangle of $work/NAME.ppm; 0 when it is all black.
 region_max() {
-  [ "$4" -gt 0 ] && [ "$5" -gt 0 ] || { echo 0; return; }
+  if [ "$4" -le 0 ] || [ "$5" -le 0 ]; then
+    echo 0
+    return
+  fi
   pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.ppm" | pamsumm -max -brief
 }
 
@@ -232,16 +269,9 @@ check_options() {
 
 # 1400 x 1100 holds the picture twice with room to spare, not three times.
 check_window_and_resizing() {
-  start_vorn window --window
-  find_window || { fail "--window: no window within 20 s"; return; }
-  key windowfocus "$window"
-  if wait_for_geometry 60 70 1280 960; then
-    pass "--window: a 1280x960 window, centred"
-  else
-    fail "--window: the window is ${win_w}x$win_h at ($win_x, $win_y), expected 1280x960 at (60, 70)"
-    return
-  fi
-  sleep 0.5
+  # shellcheck disable=SC2086
+  open_vorn window $in_window --window || return
+  pass "--window: a 1280x960 window, centred"
   check_picture "--window" window_2x 0 0 2
   check_moving "--window"
 
@@ -274,43 +304,23 @@ check_window_and_resizing() {
 
 # --- Alt+Enter ----------------------------------------------------------------------------
 
+# shellcheck disable=SC2086  # the places are four numbers each
 check_alt_enter() {
-  start_vorn toggle --window
-  find_window && wait_for_geometry 60 70 1280 960 || { fail "Alt+Enter: no window to start from"; return; }
-  key windowfocus "$window"
-  sleep 0.5
-  key key alt+Return
-  if wait_for_geometry 0 0 1400 1100; then
-    pass "Alt+Enter in a window: full screen"
-    sleep 0.3
+  open_vorn toggle $in_window --window || return
+  if press_alt_enter "Alt+Enter in a window" $full_screen; then
     check_picture "Alt+Enter to full screen" toggle_full 60 70 2
     check_moving "full screen after Alt+Enter"
-  else
-    fail "Alt+Enter in a window: the window stays ${win_w}x$win_h at ($win_x, $win_y)"
   fi
-  key key alt+Return
-  if wait_for_geometry 60 70 1280 960; then
-    pass "Alt+Enter again: back to the 1280x960 window"
-    sleep 0.3
+  if press_alt_enter "Alt+Enter again" $in_window; then
     check_picture "back in a window" toggle_back 0 0 2
     check_moving "back in a window"
-  else
-    fail "Alt+Enter again: the window is ${win_w}x$win_h at ($win_x, $win_y)"
   fi
   still_fine || fail "Alt+Enter: the program ended or complained: $(cat "$work/$run.err")"
   ends_with_escape "after Alt+Enter twice"
 
   # Full screen first: Alt+Enter gives the window --window would have.
-  start_vorn toggle_full
-  find_window && wait_for_geometry 0 0 1400 1100 || { fail "full screen: no window"; return; }
-  key windowfocus "$window"
-  sleep 0.5
-  key key alt+Return
-  if wait_for_geometry 60 70 1280 960; then
-    pass "Alt+Enter in full screen: a 1280x960 window"
-  else
-    fail "Alt+Enter in full screen: the window is ${win_w}x$win_h at ($win_x, $win_y)"
-  fi
+  open_vorn toggle_full $full_screen || return
+  press_alt_enter "Alt+Enter in full screen" $in_window
   ends_with_escape "full screen, then a window"
 }
 
@@ -321,10 +331,8 @@ check_alt_enter() {
 # A stop that falls between showing a frame and keeping it gets another try.
 check_screenshot() {
   mkdir -p "$work/shots"
-  start_vorn shots --window --shots "$work/shots"
-  find_window && wait_for_geometry 60 70 1280 960 || { fail "F12: no window"; return; }
-  key windowfocus "$window"
-  sleep 0.5
+  # shellcheck disable=SC2086
+  open_vorn shots $in_window --window --shots "$work/shots" || return
   local attempt lines=0 file matched=no
   for attempt in 1 2 3; do
     kill -STOP "$vorn_pid"
@@ -358,10 +366,12 @@ check_screenshot() {
     pnmtopng "$work/shot.ppm" >"$artifacts/desktop_f12_saved.png" 2>/dev/null
     keep_shot shown f12_shown
   fi
-  if [ "$(ls "$work/shots" | wc -l)" -eq "$lines" ]; then
+  local files
+  files=$(find "$work/shots" -type f | wc -l)
+  if [ "$files" -eq "$lines" ]; then
     pass "F12: one file for each press, $lines in all"
   else
-    fail "F12: $lines presses, $(ls "$work/shots" | wc -l) files"
+    fail "F12: $lines presses, $files files"
   fi
 
   # The folder gone: one line saying why, and the demo goes on.
@@ -406,8 +416,8 @@ ticks_over() {
 # A window that loses the focus keeps running; a key held when it went
 # counts as let go.
 check_focus_in_window() {
-  start_vorn focus --window
-  find_window && wait_for_geometry 60 70 1280 960 || { fail "focus: no window"; return; }
+  # shellcheck disable=SC2086
+  open_vorn focus $in_window --window || return
   start_other || { fail "focus: no other window"; return; }
   key windowfocus "$window"
   sleep 0.3
@@ -430,10 +440,8 @@ check_focus_in_window() {
 # program then stands, using no processor, and draws the scene whole when
 # the focus comes back.
 check_switch_away() {
-  start_vorn away
-  find_window && wait_for_geometry 0 0 1400 1100 || { fail "switching away: no window"; return; }
-  key windowfocus "$window"
-  sleep 0.5
+  # shellcheck disable=SC2086
+  open_vorn away $full_screen || return
   start_other || { fail "switching away: no other window"; return; }
   key windowfocus "$other"
   sleep 0.5
@@ -457,9 +465,8 @@ check_switch_away() {
 
 # Hidden (as minimised): the program waits instead of drawing.
 check_hidden() {
-  start_vorn hidden --window
-  find_window && wait_for_geometry 60 70 1280 960 || { fail "hiding: no window"; return; }
-  sleep 0.5
+  # shellcheck disable=SC2086
+  open_vorn hidden $in_window --window || return
   key windowunmap "$window"
   sleep 0.5
   local ticks

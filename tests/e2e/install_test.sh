@@ -41,8 +41,9 @@ check_tree() {
     fail "cmake --install laid out:"
     diff <(expected_files) <(echo "$files") >&2
   fi
-  [ -x "$prefix/bin/vorn" ] && [ -x "$prefix/bin/vorn-capture" ] ||
+  if [ ! -x "$prefix/bin/vorn" ] || [ ! -x "$prefix/bin/vorn-capture" ]; then
     fail "the installed programs cannot be run"
+  fi
   cmp -s "$prefix/share/vorn/ROCK8.BMP" "$rock_bmp" || fail "the installed ROCK8.BMP is not the built one"
 }
 
@@ -136,7 +137,7 @@ check_runs_from_elsewhere() {
   (cd "$elsewhere" && timeout 60 "$prefix/bin/vorn-capture" --frames 3 --out frames) \
     >/dev/null 2>"$work/capture.err"
   code=$?
-  if [ "$code" -eq 0 ] && [ "$(ls "$elsewhere/frames" 2>/dev/null | wc -l)" -eq 3 ]; then
+  if [ "$code" -eq 0 ] && [ "$(find "$elsewhere/frames" -name '*.bmp' 2>/dev/null | wc -l)" -eq 3 ]; then
     pass "installed vorn-capture, run from another folder: 3 frames"
   else
     fail "installed vorn-capture: exit code $code, $(cat "$work/capture.err")"
@@ -152,7 +153,7 @@ check_package() {
     return
   fi
   local deb
-  deb=$(ls "$work"/packages/*.deb 2>/dev/null | head -n 1)
+  deb=$(find "$work/packages" -maxdepth 1 -name '*.deb' | head -n 1)
   [ -n "$deb" ] || { fail "cpack made no .deb"; return; }
   local listed
   listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)

@@ -92,7 +92,7 @@ manifest_text() {
 # starting the program at all), declare per-monitor DPI awareness both ways
 # Windows reads it, and list exactly the supported Windows versions.
 check_manifest() {
-  local exe=$1 manifest xpath awareness aware ids
+  local exe=$1 manifest awareness aware ids
   manifest=$work_dir/manifest.xml
   manifest_text "$exe" "$2" >"$manifest"
   if [ ! -s "$manifest" ]; then
