@@ -327,15 +327,19 @@ check_alt_enter() {
 # --- F12 ------------------------------------------------------------------------------------
 
 # The program is stopped so that the screen holds still; F12 waits in the X
-# queue and is read first when it goes on, before another frame is shown.
-# A stop that falls between showing a frame and keeping it gets another try.
+# queue. Stopped in its pause between frames, as it mostly is, the program
+# reads F12 first when it goes on and saves the frame on the screen. Stopped
+# while drawing, it shows one more frame before it reads F12, and the saved
+# frame is rightly that one: such a try is made again, up to eight in all
+# (on a busy machine a third of the tries may fall so).
 check_screenshot() {
   mkdir -p "$work/shots"
   # shellcheck disable=SC2086
   open_vorn shots $in_window --window --shots "$work/shots" || return
   local attempt lines=0 file matched=no
-  for attempt in 1 2 3; do
+  for attempt in $(seq 8); do
     kill -STOP "$vorn_pid"
+    sleep 0.1  # what it sent the X server before it stopped is on the screen
     window_shot shown
     key key F12
     kill -CONT "$vorn_pid"
