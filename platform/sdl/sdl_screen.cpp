@@ -104,6 +104,8 @@ SDL_Rect SdlScreenDesktop(int fallbackWidth, int fallbackHeight) {
   return bounds;
 }
 
+// Full screen placed by hand as well: without a window manager nobody
+// applies the full-screen state to the window.
 void SdlScreenCoverDisplay() {
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) != 0) return;
