@@ -3,6 +3,10 @@
 # missing on Debian. Exits non-zero on the first stage that fails.
 #   scripts/test.sh              every stage in order
 #   scripts/test.sh build test   only the named stages
+#   VORN_E2E_REPEAT=20 scripts/test.sh e2e
+#                                only the end-to-end checks (the demo under
+#                                Xvfb, the Windows program under wine), each
+#                                run N times (default 1), with pass counts
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -34,10 +38,14 @@ windows_packages=(
   xvfb xdotool x11-apps netpbm
 )
 
-stage_windows() {
-  # wine without its recommends, so that no 32-bit part comes along.
+# wine without its recommends, so that no 32-bit part comes along.
+ensure_wine() {
   vorn_ensure_packages --no-install-recommends wine wine64 &&
-    vorn_ensure_packages "${windows_packages[@]}" || return 1
+    vorn_ensure_packages "${windows_packages[@]}"
+}
+
+stage_windows() {
+  ensure_wine || return 1
   cmake --preset windows-i686 && cmake --build --preset windows-i686 --parallel "$jobs" &&
     cmake --build --preset windows-folder &&
     cmake --preset windows-x64 && cmake --build --preset windows-x64 --parallel "$jobs" ||
@@ -46,6 +54,51 @@ stage_windows() {
     build/windows-x64/bin/vorn.exe || return 1
   VORN_E2E_ARTIFACTS=build/windows-x64 timeout 900 bash tests/e2e/wine_test.sh \
     build/windows-x64/bin/vorn.exe
+}
+
+# The end-to-end checks alone, to measure how reliably they pass: the Xvfb
+# check, then the wine check, each VORN_E2E_REPEAT times in a row. Only run
+# by name: the test and windows stages already run each check once.
+stage_e2e() {
+  local runs=${VORN_E2E_REPEAT:-1}
+  if ! [[ $runs =~ ^[1-9][0-9]*$ ]]; then
+    echo "vorn: VORN_E2E_REPEAT must be a whole number of runs, not '$runs'" >&2
+    return 2
+  fi
+  vorn_ensure_packages "${test_packages[@]}" && ensure_wine || return 1
+  cmake --preset ci && cmake --build --preset ci --parallel "$jobs" --target vorn vorn_wm_close &&
+    cmake --preset windows-x64 && cmake --build --preset windows-x64 --parallel "$jobs" ||
+    return 1
+  local xvfb_passed wine_passed
+  repeat_e2e xvfb "$runs" 300 tests/e2e/xvfb_test.sh build/ci/bin/vorn build/ci/bin/vorn_wm_close
+  xvfb_passed=$passed
+  repeat_e2e wine "$runs" 900 tests/e2e/wine_test.sh build/windows-x64/bin/vorn.exe
+  wine_passed=$passed
+  echo "e2e: xvfb passed $xvfb_passed of $runs, wine passed $wine_passed of $runs"
+  [ "$xvfb_passed" -eq "$runs" ] && [ "$wine_passed" -eq "$runs" ]
+}
+
+# repeat_e2e CHECK RUNS SECONDS SCRIPT ARGS...: runs the script RUNS times,
+# each at most SECONDS, one line per run; sets passed. A failed run keeps
+# its output and screenshots in build/e2e/CHECK-N/.
+repeat_e2e() {
+  local check=$1 runs=$2 seconds=$3 run start folder
+  shift 3
+  passed=0
+  rm -rf "build/e2e/$check-"*
+  for run in $(seq "$runs"); do
+    folder=build/e2e/$check-$run
+    mkdir -p "$folder"
+    start=$SECONDS
+    if VORN_E2E_ARTIFACTS=$folder timeout "$seconds" bash "$@" >"$folder/output.txt" 2>&1; then
+      passed=$((passed + 1))
+      echo "e2e $check run $run of $runs: passed in $((SECONDS - start)) s"
+      rm -rf "$folder"
+    else
+      echo "e2e $check run $run of $runs: FAILED after $((SECONDS - start)) s (see $folder):"
+      grep -E '^(FAIL|note):' "$folder/output.txt" | sed 's/^/  /'
+    fi
+  done
 }
 
 # Reliability: the whole suite built with clang under AddressSanitizer,
@@ -68,14 +121,15 @@ stage_valgrind() {
     bash tests/e2e/valgrind_soak.sh build/ci/bin/vorn_soak
 }
 
-# Further stages are added here and named in this list, in running order.
+# Further stages are added here and named in this list, in running order;
+# a stage left out of it (e2e) runs only when named.
 all_stages=(packages build test windows asan fuzz valgrind)
 
 stages=("${all_stages[@]}")
 if [ $# -gt 0 ]; then stages=("$@"); fi
 for stage in "${stages[@]}"; do
   if ! declare -F "stage_$stage" >/dev/null; then
-    echo "vorn: no stage named '$stage' (stages: ${all_stages[*]})" >&2
+    echo "vorn: no stage named '$stage' (stages: ${all_stages[*]}; by name only: e2e)" >&2
     exit 2
   fi
 done
