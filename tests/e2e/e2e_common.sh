@@ -281,7 +281,7 @@ check_key_quits() {
   if until_stars stars_stand quit && running; then
     pass "$label held: the scene goes on"
   elif running; then
-    fail "$label held: no frames with the key held ($check_summary)"
+    fail "$label held: not known to reach the program, as Up did not stop the stars ($check_summary)"
   else
     fail "the program ended while $label was still held"
   fi
@@ -291,6 +291,6 @@ check_key_quits() {
   if [ "$exit_code" -eq 0 ]; then
     pass "$label released: exit code 0 after ${elapsed} s"
   else
-    fail "after $label: exit code $exit_code"
+    fail "$label released: exit code $exit_code"
   fi
 }
