@@ -143,17 +143,19 @@ stars_stand() {
 # some number of frames k, every star of A lies k times its speed (1, 3, 5,
 # 7 rows by class) further down in B, wrapping at the bottom, and every star
 # of B that far up in A, unless a rock or another star covers that pixel
-# (black there means the star is not where it must be). k stays below 240,
-# as 480 - k frames down is k frames up: a frame takes at least 30 ms, and
-# next_shot takes B as soon as the picture changed, far sooner than 7 s.
+# (black there means the star is not where it must be); and no colour but
+# black, the stars' and the rocks'. k stays below 240, as 480 - k frames
+# down is k frames up: a frame takes at least 30 ms, and next_shot takes B
+# as soon as the picture changed, far sooner than 7 s.
 stars_fall() {
-  local frames misses stars
-  read -r frames misses stars < <(awk 'FNR == 1 { file++ }
+  local frames misses stars other
+  read -r frames misses stars other < <(awk 'FNR == 1 { file++ }
     {
       grid[file, FNR - 1] = $0
       for (x = 1; x <= 640; x++) {
         c = substr($0, x, 1)
         if (c ~ /[0-3]/) { n[file]++; sx[file, n[file]] = x; sy[file, n[file]] = FNR - 1; sc[file, n[file]] = c }
+        else if (c == "?") other++
       }
     }
     function empty(f, x, y) { c = substr(grid[f, y], x, 1); return c == "." || c == "?" }
@@ -167,10 +169,10 @@ stars_fall() {
           misses += empty(1, sx[2, i], ((sy[2, i] - k * (2 * sc[2, i] + 1)) % 480 + 480) % 480)
         if (best < 0 || misses < fewest) { best = k; fewest = misses }
       }
-      print best, fewest, n[1] + n[2]
+      print best, fewest, n[1] + n[2], other + 0
     }' "$work/$1.grid" "$work/$2.grid")
-  check_summary="$stars star pixels, best fit $frames frames with $misses out of place"
-  [ "$misses" -eq 0 ] && [ "$stars" -gt 0 ]
+  check_summary="$stars star pixels, best fit $frames frame(s) on with $misses out of place, $other of other colours"
+  [ "$misses" -eq 0 ] && [ "$stars" -gt 0 ] && [ "$other" -eq 0 ]
 }
 
 # stars_streak _ B (Down held): every star pixel of B lies in a run of four

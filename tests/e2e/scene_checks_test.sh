@@ -56,6 +56,7 @@ expect stars_fall f10 f10 fails  # nothing moved
 expect stars_fall f13 f10 fails  # backwards
 expect stars_fall f22 f26 fails  # Up held
 expect stars_fall f50 f53 fails  # Left held: sideways
+expect stars_fall f10 recoloured fails
 expect stars_stand f22 f26 holds
 expect stars_stand f10 f13 fails
 expect stars_stand f10 recoloured fails
