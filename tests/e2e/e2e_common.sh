@@ -188,18 +188,26 @@ wait_for_scene() {
 # next_shot BEFORE NAME: screenshot NAME once it differs from screenshot
 # BEFORE, so that frames were drawn between them (the rocks never stop);
 # fails after 30 s or when the program ends, and says so in check_summary.
+# An all-black picture is passed over: when the display comes back after it
+# was lost, both pages are cleared and one empty frame is shown before the
+# next is drawn.
 next_shot() {
   local deadline=$((SECONDS + 30))
-  until screenshot "$2" && ! cmp -s "$work/$1.ppm" "$work/$2.ppm"; do
+  until screenshot "$2" && ! cmp -s "$work/$1.ppm" "$work/$2.ppm" && ! all_black "$2"; do
     if ! running; then
       check_summary="the program ended"
       return 1
     elif [ $SECONDS -ge $deadline ]; then
-      check_summary="the picture did not change for 30 s"
+      check_summary="no new picture of the scene for 30 s"
       return 1
     fi
     sleep 0.1
   done
+}
+
+all_black() {
+  grep -q '[^.]' "$work/$1.grid" && return 1
+  echo "note: picture $1 is all black, as when the display comes back; waiting for the next"
 }
 
 # until_stars CHECK NAME: after a key went down, screenshots NAME_1,
