@@ -93,6 +93,7 @@ repeat_e2e() {
     if VORN_E2E_ARTIFACTS=$folder timeout "$seconds" bash "$@" >"$folder/output.txt" 2>&1; then
       passed=$((passed + 1))
       echo "e2e $check run $run of $runs: passed in $((SECONDS - start)) s"
+      grep -E '^note:' "$folder/output.txt" | sed 's/^/  /'
       rm -rf "$folder"
     else
       echo "e2e $check run $run of $runs: FAILED after $((SECONDS - start)) s (see $folder):"

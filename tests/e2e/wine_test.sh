@@ -17,6 +17,10 @@ width=640
 height=480
 
 export WINEPREFIX=$work/prefix
+# Each wine server makes a folder of its own under TMPDIR and leaves it
+# there: here it goes with $work.
+export TMPDIR=$work/tmp
+mkdir -p "$TMPDIR"
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -32,12 +36,22 @@ read_scene_colours
 
 # --- X screen and wine prefix ---------------------------------------------------
 
+# A new prefix. Making one now and then fails at once ("could not load
+# kernel32.dll"), before anything of the program runs: then it is made
+# afresh, once.
 make_prefix() {
-  timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || {
+  local attempt code
+  for attempt in 1 2; do
+    timeout 180 wineboot -i >"$work/wineboot.log" 2>&1
+    code=$?
+    stop_wine
+    [ $code -eq 0 ] && return 0
     cat "$work/wineboot.log" >&2
-    die "wineboot -i did not finish within 180 s"
-  }
-  stop_wine
+    [ $code -eq 124 ] && die "wineboot -i did not finish within 180 s"
+    echo "note: wineboot -i failed with exit code $code (attempt $attempt)" >&2
+    rm -rf "$WINEPREFIX"
+  done
+  die "no wine prefix could be made"
 }
 
 # use_desktop NAME: from now on every program in the prefix runs inside the
