@@ -25,14 +25,6 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 
-# The prefix's wine server, started before any wine program and kept (-p)
-# until stop_wine ends it with all its programs. Left to itself, it would
-# shut down a few seconds after the last program ended, and a wine program
-# starting in that moment could fail or be ended with it.
-start_wine() {
-  mkdir -p "$WINEPREFIX"
-  timeout 20 wineserver -p >/dev/null 2>&1 || die "the wine server did not start"
-}
 stop_wine() { timeout 20 wineserver -k >/dev/null 2>&1; }
 
 cleanup_more() { [ -d "${WINEPREFIX:-}" ] && stop_wine; }
@@ -50,7 +42,6 @@ read_scene_colours
 make_prefix() {
   local attempt code
   for attempt in 1 2; do
-    start_wine
     timeout 180 wineboot -i >"$work/wineboot.log" 2>&1
     code=$?
     stop_wine
@@ -66,15 +57,12 @@ make_prefix() {
 # use_desktop NAME: from now on every program in the prefix runs inside the
 # 640 x 480 virtual desktop NAME ("shell" is the one with a taskbar).
 use_desktop() {
-  start_wine
   if ! timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$1" /f \
-    >/dev/null 2>"$work/reg.err"; then
-    cat "$work/reg.err" >&2
+    >/dev/null 2>&1; then
     die "cannot choose the virtual desktop $1"
   fi
   if ! timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" \
-    /d "${width}x${height}" /f >/dev/null 2>"$work/reg.err"; then
-    cat "$work/reg.err" >&2
+    /d "${width}x${height}" /f >/dev/null 2>&1; then
     die "cannot size the virtual desktop $1"
   fi
   stop_wine
@@ -146,7 +134,6 @@ wait_for_still() {
 
 # Runs one check, then ends whatever it left running, wine included.
 run_check() {
-  start_wine
   "$1"
   stop_vorn
   stop_wine
