@@ -55,15 +55,16 @@ make_prefix() {
 }
 
 # use_desktop NAME: from now on every program in the prefix runs inside the
-# 640 x 480 virtual desktop NAME ("shell" is the one with a taskbar).
+# 640 x 480 virtual desktop NAME ("shell" is the one with a taskbar). One
+# wine program makes both settings: wine's server ends a few seconds after
+# its last program, and a second program starting in that moment can fail.
 use_desktop() {
-  if ! timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$1" /f \
-    >/dev/null 2>&1; then
-    die "cannot choose the virtual desktop $1"
-  fi
-  if ! timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" \
-    /d "${width}x${height}" /f >/dev/null 2>&1; then
-    die "cannot size the virtual desktop $1"
+  printf 'REGEDIT4\r\n\r\n[%s]\r\n"Desktop"="%s"\r\n\r\n[%s]\r\n"%s"="%dx%d"\r\n' \
+    'HKEY_CURRENT_USER\Software\Wine\Explorer' "$1" \
+    'HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops' "$1" $width $height >"$work/desktop.reg"
+  if ! (cd "$work" && timeout 60 wine reg import desktop.reg) >/dev/null 2>"$work/reg.err"; then
+    cat "$work/reg.err" >&2
+    die "cannot choose the ${width}x${height} virtual desktop $1"
   fi
   stop_wine
 }
