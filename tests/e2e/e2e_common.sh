@@ -105,6 +105,22 @@ stop_xvfb() {
 
 key() { DISPLAY=$display timeout 10 xdotool "$@"; }
 
+# find_window PATTERN SECONDS [SEARCH OPTION...]: prints the id of a visible
+# window whose name matches PATTERN, once there is one; fails after SECONDS.
+# Each search is one xdotool call, and one that fails (as it can when a
+# window goes away while xdotool looks at it) is only made again.
+find_window() {
+  local pattern=$1 deadline=$((SECONDS + $2)) window
+  shift 2
+  while :; do
+    window=$(DISPLAY=$display timeout 10 xdotool search --onlyvisible "$@" --name "$pattern" \
+      2>/dev/null | head -n 1)
+    [ -n "$window" ] && echo "$window" && return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
 # grab_screen NAME LEFT TOP WIDTH HEIGHT: that rectangle of the screen as
 # $work/NAME.ppm, 8 bits a sample.
 grab_screen() {

@@ -96,9 +96,7 @@ run_vorn() {
 # Where the virtual desktop lies on the X screen: sets desk_x and desk_y.
 find_desktop() {
   local window desk_width desk_height
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name ' - Wine desktop$' 2>/dev/null |
-    head -n 1)
-  [ -n "$window" ] || return 1
+  window=$(find_window ' - Wine desktop$' 60) || return 1
   read -r desk_x desk_y desk_width desk_height < <(
     timeout 10 xdotool getwindowgeometry --shell "$window" |
       awk -F= '{ v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
@@ -179,7 +177,7 @@ check_switch_away() {
   fi
   focus_desktop
   (timeout -k 5 120 wine notepad >/dev/null 2>&1 &)
-  if ! timeout 60 xdotool search --sync --onlyvisible --name 'Notepad$' >/dev/null 2>&1; then
+  if ! find_window 'Notepad$' 60 >/dev/null; then
     fail "switching away: no Notepad window within 60 s"
     return
   fi

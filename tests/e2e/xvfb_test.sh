@@ -38,11 +38,8 @@ start_vorn() {
   vorn_pid=$!
 }
 
-# Prints the window id once the program's window is mapped.
-find_window() {
-  DISPLAY=$display timeout 60 xdotool search --sync --onlyvisible --name '^Vorn Game Console$' \
-    2>/dev/null | head -n 1
-}
+# Prints the window id once the window of this run of the program is mapped.
+program_window() { find_window '^Vorn Game Console$' 60 --pid "$vorn_pid"; }
 
 # grab_picture NAME: the whole screen as $work/NAME.screen.ppm, the picture
 # in it as $work/NAME.picture.ppm and, brought back to 640 x 480 if scaled,
@@ -108,7 +105,7 @@ check_letterbox() {
 check_scene_and_escape() {
   start_vorn scene
   local window
-  window=$(find_window)
+  window=$(program_window)
   if [ -z "$window" ]; then
     fail "no window titled \"Vorn Game Console\" within 60 s"
     cat "$work/scene.err" >&2
@@ -133,7 +130,7 @@ check_scene_and_escape() {
 start_scene() {
   start_vorn "$1"
   local window
-  window=$(find_window)
+  window=$(program_window)
   [ -n "$window" ] || { fail "no window for the $1 run"; return 1; }
   key windowfocus "$window"
   wait_for_scene "$1" 60 || { fail "the $1 run did not show the scene ($check_summary)"; return 1; }
@@ -185,6 +182,7 @@ check_no_display
 start_screen 1024 768
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 check_scene_and_escape
+stop_vorn
 start_scene space && check_key_quits space Space
 stop_vorn
 check_asked_to_end terminate "asked to end (SIGTERM)" send_terminate
