@@ -3,6 +3,10 @@
 # missing on Debian. Exits non-zero on the first stage that fails.
 #   scripts/test.sh              every stage in order
 #   scripts/test.sh build test   only the named stages
+#   VORN_E2E_REPEAT=20 scripts/test.sh e2e
+#                                only the end-to-end checks (the demo under
+#                                Xvfb, the Windows program under wine), each
+#                                run N times (default 1), with pass counts
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -36,10 +40,14 @@ windows_packages=(
   xvfb xdotool x11-apps netpbm
 )
 
-stage_windows() {
-  # wine without its recommends, so that no 32-bit part comes along.
+# wine without its recommends, so that no 32-bit part comes along.
+ensure_wine() {
   vorn_ensure_packages --no-install-recommends wine wine64 &&
-    vorn_ensure_packages "${windows_packages[@]}" || return 1
+    vorn_ensure_packages "${windows_packages[@]}"
+}
+
+stage_windows() {
+  ensure_wine || return 1
   cmake --preset windows-i686 && cmake --build --preset windows-i686 --parallel "$jobs" &&
     cmake --build --preset windows-folder &&
     cpack --config build/windows-i686/CPackConfig.cmake -B build/windows-i686 >/dev/null &&
@@ -51,6 +59,65 @@ stage_windows() {
     build/windows-i686/Vorn || return 1
   VORN_E2E_ARTIFACTS=build/windows-x64 timeout 900 bash tests/e2e/wine_test.sh \
     build/windows-x64/bin/vorn.exe
+}
+
+# The end-to-end checks alone, to measure how reliably they pass: the Xvfb
+# check, the desktop check and the wine check (or those named in
+# VORN_E2E_CHECKS), each VORN_E2E_REPEAT times in a row. Only run by name:
+# the test and windows stages already run each check once.
+stage_e2e() {
+  local runs=${VORN_E2E_REPEAT:-1} check summary=() failed=0
+  if ! [[ $runs =~ ^[1-9][0-9]*$ ]]; then
+    echo "vorn: VORN_E2E_REPEAT must be a whole number of runs, not '$runs'" >&2
+    return 2
+  fi
+  local checks
+  read -ra checks <<<"${VORN_E2E_CHECKS:-xvfb desktop wine}"
+  for check in "${checks[@]}"; do
+    case $check in
+      xvfb | desktop | wine) ;;
+      *) echo "vorn: no end-to-end check named '$check' (xvfb, desktop, wine)" >&2; return 2 ;;
+    esac
+  done
+  vorn_ensure_packages "${test_packages[@]}" && ensure_wine || return 1
+  cmake --preset ci && cmake --build --preset ci --parallel "$jobs" --target vorn vorn_wm_close &&
+    cmake --preset windows-x64 && cmake --build --preset windows-x64 --parallel "$jobs" ||
+    return 1
+  for check in "${checks[@]}"; do
+    case $check in
+      xvfb) repeat_e2e xvfb "$runs" 300 tests/e2e/xvfb_test.sh build/ci/bin/vorn build/ci/bin/vorn_wm_close ;;
+      desktop) repeat_e2e desktop "$runs" 300 tests/e2e/desktop_test.sh build/ci/bin/vorn ;;
+      wine) repeat_e2e wine "$runs" 900 tests/e2e/wine_test.sh build/windows-x64/bin/vorn.exe ;;
+    esac
+    summary+=("$check passed $passed of $runs")
+    [ "$passed" -eq "$runs" ] || failed=1
+  done
+  echo "e2e: $(printf '%s; ' "${summary[@]}")"
+  [ "$failed" -eq 0 ]
+}
+
+# repeat_e2e CHECK RUNS SECONDS SCRIPT ARGS...: runs the script RUNS times,
+# each at most SECONDS, one line per run; sets passed. A failed run keeps
+# its output and screenshots in build/e2e/CHECK-N/.
+repeat_e2e() {
+  local check=$1 runs=$2 seconds=$3 run start folder
+  shift 3
+  passed=0
+  rm -rf "build/e2e/$check-"*
+  for run in $(seq "$runs"); do
+    folder=build/e2e/$check-$run
+    mkdir -p "$folder"
+    start=$SECONDS
+    if VORN_E2E_ARTIFACTS=$folder timeout "$seconds" bash "$@" >"$folder/output.txt" 2>&1; then
+      passed=$((passed + 1))
+      echo "e2e $check run $run of $runs: passed in $((SECONDS - start)) s"
+      grep -E '^note:' "$folder/output.txt" | sed 's/^/  /'
+      rm -rf "$folder"
+    else
+      echo "e2e $check run $run of $runs: FAILED after $((SECONDS - start)) s (see $folder):"
+      grep -E '^(FAIL|note):' "$folder/output.txt" | sed 's/^/  /'
+    fi
+  done
 }
 
 # Reliability: the whole suite built with clang under AddressSanitizer,
@@ -87,14 +154,15 @@ stage_web() {
   timeout 600 node --test --test-concurrency=1 tests/web/
 }
 
-# Further stages are added here and named in this list, in running order.
+# Further stages are added here and named in this list, in running order;
+# a stage left out of it (e2e) runs only when named.
 all_stages=(packages build test windows asan fuzz valgrind web)
 
 stages=("${all_stages[@]}")
 if [ $# -gt 0 ]; then stages=("$@"); fi
 for stage in "${stages[@]}"; do
   if ! declare -F "stage_$stage" >/dev/null; then
-    echo "vorn: no stage named '$stage' (stages: ${all_stages[*]})" >&2
+    echo "vorn: no stage named '$stage' (stages: ${all_stages[*]}; by name only: e2e)" >&2
     exit 2
   fi
 done

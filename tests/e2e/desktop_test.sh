@@ -11,9 +11,10 @@ rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-require_tools pamscale pnmenlarge pamtopnm ppmhist pamsumm bmptopnm xlogo
+require_tools pamscale pnmenlarge pamtopnm pamsumm bmptopnm xlogo
 [ -x "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
+read_scene_colours
 
 other_pid=
 
@@ -30,9 +31,8 @@ start_vorn() {
 }
 
 # Sets window to the id of the program's window once it is mapped.
-find_window() {
-  window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible \
-    --name '^Vorn Game Console$' 2>/dev/null | head -n 1)
+find_vorn_window() {
+  window=$(find_window '^Vorn Game Console$' 20)
   [ -n "$window" ]
 }
 
@@ -65,7 +65,7 @@ open_vorn() {
   shift 5
   start_vorn "$name" "$@"
   # shellcheck disable=SC2086  # the place is four numbers
-  if ! find_window || ! wait_for_geometry $place; then
+  if ! find_vorn_window || ! wait_for_geometry $place; then
     fail "$name: no window at $place (it is at ${win_x:-?} ${win_y:-?} ${win_w:-?} ${win_h:-?})"
     return 1
   fi
@@ -150,66 +150,6 @@ picture_in() {
   [ "$outside" -eq 0 ] && [ "$(region_max "$1" "$x" "$y" "$w" "$h")" -gt 0 ]
 }
 
-# "stars rocks others" of a frame: pixels in the star colours of ROCK8.BMP,
-# in the colours its rocks use, and in neither (black aside).
-rock_colours=
-frame_census() {
-  if [ -z "$rock_colours" ]; then
-    local pixel_bytes file_bytes
-    pixel_bytes=$(bmp_number 34)
-    file_bytes=$(wc -c <"$rock_bmp")
-    # shellcheck disable=SC2046
-    rock_colours=$(bmp_colours $(od -An -tu1 -v -j $((file_bytes - pixel_bytes)) "$rock_bmp" |
-      tr -s ' ' '\n' | awk 'NF && $1 != 0' | sort -un) | paste -sd, -)
-  fi
-  ppmhist -noheader "$work/$1.ppm" |
-    awk -v stars="$(star_colour_list)" -v rocks="$rock_colours" '
-      BEGIN {
-        n = split(stars, list, ","); for (i = 1; i <= n; i++) star[list[i]] = 1
-        n = split(rocks, list, ","); for (i = 1; i <= n; i++) rock[list[i]] = 1
-      }
-      {
-        colour = $1 " " $2 " " $3
-        if (colour in star) s += $5
-        else if (colour in rock) r += $5
-        else if (colour != "0 0 0") o += $5
-      }
-      END { printf "%d %d %d\n", s, r, o }'
-}
-
-# scene_shown NAME: a few hundred single-pixel stars (600 less those behind
-# rocks), the rocks, nothing else; sets check_summary.
-scene_shown() {
-  local stars rocks others
-  read -r stars rocks others < <(frame_census "$1")
-  check_summary="$stars star pixels, $rocks rock pixels, $others of other colours"
-  [ "$others" -eq 0 ] && [ "$stars" -ge 150 ] && [ "$stars" -le 600 ] && [ "$rocks" -ge 20000 ]
-}
-
-# stars_streak NAME: Down held, every star a four-pixel streak: far more
-# star pixels than stars.
-stars_streak() {
-  local stars rocks others
-  read -r stars rocks others < <(frame_census "$1")
-  check_summary="$stars star pixels"
-  [ "$stars" -gt 1200 ]
-}
-
-screenshot() { grab_picture "$1"; }
-
-# next_shot BEFORE NAME: screenshot NAME once it differs from BEFORE, for at
-# most 10 s; frames were drawn between them.
-next_shot() {
-  local deadline=$((SECONDS + 10))
-  until screenshot "$2" && ! cmp -s "$work/$1.ppm" "$work/$2.ppm"; do
-    if ! running || [ $SECONDS -ge $deadline ]; then
-      check_summary="the picture did not change for 10 s"
-      return 1
-    fi
-    sleep 0.1
-  done
-}
-
 # sharp NAME: the picture of screenshot NAME is pic_scale pixels of one
 # colour for each pixel of the frame.
 sharp() { pnmenlarge "$pic_scale" "$work/$1.ppm" | cmp -s - "$work/$1.picture.ppm"; }
@@ -255,7 +195,7 @@ check_moving() {
 # said nothing on standard error but the LINES lines the check expected.
 ends_with_escape() {
   key windowfocus "$window"
-  check_escape_quits 15
+  check_key_quits Escape "$1: Escape"
   if [ "$(wc -l <"$work/$run.err")" -gt "${2:-0}" ]; then
     fail "$1: the program said: $(cat "$work/$run.err")"
   fi
@@ -454,11 +394,13 @@ check_screenshot() {
 
 # --- focus, switching away, hiding --------------------------------------------------------
 
+# Another program's window, below the one --window opens and in the black
+# border of full screen: with no window manager it stays on top, and over
+# the picture it would hide stars from the checks.
 start_other() {
-  DISPLAY=$display xlogo -geometry 200x150+20+20 >/dev/null 2>&1 &
+  DISPLAY=$display xlogo -geometry 100x40+0+1050 >/dev/null 2>&1 &
   other_pid=$!
-  other=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^xlogo$' \
-    2>/dev/null | head -n 1)
+  other=$(find_window '^xlogo$' 20)
   [ -n "$other" ]
 }
 
@@ -486,17 +428,10 @@ check_focus_in_window() {
   pic_x=0 pic_y=0 pic_scale=2
   # Down is known to be held for the program once the stars streak.
   key keydown Down
-  local deadline=$((SECONDS + 10))
-  until screenshot streak && stars_streak streak; do
-    if [ $SECONDS -ge $deadline ]; then
-      fail "focus: Down did not streak the stars ($check_summary)"
-      break
-    fi
-    sleep 0.1
-  done
+  until_stars stars_streak streak || fail "focus: Down did not streak the stars ($check_summary)"
   key windowfocus "$other"
   key keyup Down
-  check_moving streak "a window without the focus"
+  check_moving "$last_shot" "a window without the focus"
   stop_other
   key windowfocus "$window"
   if check_picture "focus back, Down let go elsewhere" focus_back 0 0 2; then

@@ -2,10 +2,15 @@
 # shellcheck disable=SC2034,SC2154  # variables shared with the sourcing script
 # Shared by the end-to-end scripts that drive a program on a virtual X
 # screen (xvfb_test.sh, wine_test.sh); sourced, never run. Before sourcing,
-# the script sets rock_bmp (the ROCK8.BMP beside the program under test).
-# Sourcing makes the scratch folder $work and arranges that on exit the
-# program, whatever cleanup_more ends (a script may redefine it), the X
-# screen and $work are all gone, also when the output is cut off.
+# the script sets rock_bmp (the ROCK8.BMP beside the program under test);
+# before the scene checks it defines grab_picture NAME, which puts the
+# program's 640 x 480 picture in $work/NAME.ppm. Sourcing makes the scratch
+# folder $work and arranges that on exit the program, whatever cleanup_more
+# ends (a script may redefine it), the X screen and $work are all gone, also
+# when the output is cut off.
+#
+# Every wait is for a condition, with a bound: the scene is up, frames were
+# drawn, a key took effect, the process ended. None sleeps and hopes.
 set -u
 
 artifacts=${VORN_E2E_ARTIFACTS:-$PWD}
@@ -15,13 +20,28 @@ vorn_pid=
 display=
 failures=0
 
+# shellcheck source=scene_checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/scene_checks.sh"
+
 cleanup_more() { :; }
+
+# end_process PID: asks it to end, and after 5 s makes it (an X server can
+# miss the first request).
+end_process() {
+  kill "$1" 2>/dev/null || return 0
+  local _
+  for _ in $(seq 50); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
 
 cleanup() {
   if [ -n "$vorn_pid" ]; then kill -KILL "$vorn_pid" 2>/dev/null; fi
   cleanup_more
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; fi
-  wait 2>/dev/null
+  if [ -n "$xvfb_pid" ]; then end_process "$xvfb_pid"; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -78,13 +98,28 @@ start_xvfb() {
 }
 
 stop_xvfb() {
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  end_process "$xvfb_pid"
   xvfb_pid=
   : >"$work/display"
 }
 
 key() { DISPLAY=$display timeout 10 xdotool "$@"; }
+
+# find_window PATTERN SECONDS [SEARCH OPTION...]: prints the id of a visible
+# window whose name matches PATTERN, once there is one; fails after SECONDS.
+# Each search is one xdotool call, and one that fails (as it can when a
+# window goes away while xdotool looks at it) is only made again.
+find_window() {
+  local pattern=$1 deadline=$((SECONDS + $2)) window
+  shift 2
+  while :; do
+    window=$(DISPLAY=$display timeout 10 xdotool search --onlyvisible "$@" --name "$pattern" \
+      2>/dev/null | head -n 1)
+    [ -n "$window" ] && echo "$window" && return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
 
 # grab_screen NAME LEFT TOP WIDTH HEIGHT: that rectangle of the screen as
 # $work/NAME.ppm, 8 bits a sample.
@@ -135,46 +170,151 @@ wait_for_exit() {
     wait "$vorn_pid"
     exit_code=$?
   fi
+  if [ "$exit_code" -gt 128 ]; then
+    echo "note: exit code $exit_code: the program was ended by signal $((exit_code - 128))" >&2
+  fi
   elapsed=$((SECONDS - start))
   vorn_pid=
 }
 
-# The quit rule, for a focused scene: Escape held for a second must not end
-# the program; released, it must end with exit code 0 within $1 seconds.
-check_escape_quits() {
-  key keydown Escape
-  sleep 1
-  if running; then
-    pass "the scene keeps running while Escape is held"
-  else
-    fail "the program ended while Escape was still held"
-  fi
-  key keyup Escape
-  wait_for_exit "$1"
-  if [ "$exit_code" -eq 0 ]; then
-    pass "Escape released: exit code 0 after ${elapsed} s"
-  else
-    fail "after Escape: exit code $exit_code"
-  fi
-}
+# --- screenshots of the scene -------------------------------------------------------
 
-# --- ROCK8.BMP -------------------------------------------------------------------------
+# screenshot NAME: the picture as $work/NAME.ppm and its grid (scene_checks.sh).
+screenshot() { grab_picture "$1" && picture_grid "$1"; }
 
-# The little-endian 32-bit number at byte $1 of ROCK8.BMP.
-bmp_number() {
-  od -An -tu1 -j "$1" -N 4 "$rock_bmp" | awk '{ print $1 + 256 * ($2 + 256 * ($3 + 256 * $4)) }'
-}
+# keep_screenshot NAME FILE: screenshot NAME as the PNG $artifacts/FILE.
+keep_screenshot() { pnmtopng "$work/$1.ppm" >"$artifacts/$2" 2>/dev/null; }
 
-# "r g b" of the colour-table entries of ROCK8.BMP named as arguments (blue,
-# green, red, reserved per entry, right after the info header).
-bmp_colours() {
-  local header_size index
-  header_size=$(bmp_number 14)
-  for index in "$@"; do
-    od -An -tu1 -j $((14 + header_size + 4 * index)) -N 3 "$rock_bmp" | awk '{ print $3, $2, $1 }'
+# wait_for_scene NAME SECONDS: screenshot NAME until it shows the scene
+# (scene_shown); fails after SECONDS or when the program ends, and says why
+# in check_summary.
+wait_for_scene() {
+  local deadline=$((SECONDS + $2))
+  check_summary="no screenshot"
+  until screenshot "$1" && scene_shown "$1"; do
+    if ! running; then
+      check_summary="the program ended; last: $check_summary"
+      return 1
+    fi
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
   done
 }
 
-# The four star colours in speed-class order (class c is entry 245 - 3c),
-# as one comma-separated list of "r g b".
-star_colour_list() { bmp_colours 245 242 239 236 | paste -sd, -; }
+# next_shot BEFORE NAME: screenshot NAME once it differs from screenshot
+# BEFORE, so that frames were drawn between them (the rocks never stop);
+# fails after 30 s or when the program ends, and says so in check_summary.
+# An all-black picture is passed over: when the display comes back after it
+# was lost, both pages are cleared and one empty frame is shown before the
+# next is drawn.
+next_shot() {
+  local deadline=$((SECONDS + 30))
+  until screenshot "$2" && ! cmp -s "$work/$1.ppm" "$work/$2.ppm" && ! all_black "$2"; do
+    if ! running; then
+      check_summary="the program ended"
+      return 1
+    elif [ $SECONDS -ge $deadline ]; then
+      check_summary="no new picture of the scene for 30 s"
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+all_black() {
+  grep -q '[^.]' "$work/$1.grid" && return 1
+  echo "note: picture $1 is all black, as when the display comes back; waiting for the next"
+}
+
+# until_stars CHECK NAME: after a key went down, screenshots NAME_1,
+# NAME_2, ... each after new frames, until CHECK (scene_checks.sh) holds
+# between two in a row, and then once more between the last and the next:
+# the key takes effect at a frame the test cannot know, and stays in effect.
+# Fails after 30 s, or when the confirming pair fails; sets last_shot and
+# check_summary.
+until_stars() {
+  local check=$1 name=$2 deadline=$((SECONDS + 30)) i=1
+  last_shot=${name}_1
+  check_summary="no screenshot"
+  screenshot "$last_shot" || return 1
+  while [ $SECONDS -lt $deadline ]; do
+    i=$((i + 1))
+    next_shot "${name}_$((i - 1))" "${name}_$i" || return 1
+    last_shot=${name}_$i
+    if "$check" "${name}_$((i - 1))" "$last_shot"; then
+      last_shot=${name}_$((i + 1))
+      next_shot "${name}_$i" "$last_shot" && "$check" "${name}_$i" "$last_shot"
+      return
+    fi
+  done
+  check_summary="not within 30 s; last: $check_summary"
+  return 1
+}
+
+# --- the checks both scripts make ---------------------------------------------------
+
+# check_scene_keys PREFIX: the program's scene, then the stars with no key,
+# with Up held and with Down held. Screenshots are kept as PREFIX*.png.
+# Fails only if the scene never appeared.
+check_scene_keys() {
+  local prefix=$1
+  if ! wait_for_scene scene 60; then
+    keep_screenshot scene "${prefix}not_shown.png"
+    fail "the scene did not appear within 60 s ($check_summary)"
+    return 1
+  fi
+  keep_screenshot scene "${prefix}scene.png"
+  pass "the scene: $check_summary"
+
+  if next_shot scene falling && stars_fall scene falling; then
+    pass "no key: the stars fall at their speeds ($check_summary)"
+  else
+    keep_screenshot falling "${prefix}no_key.png"
+    fail "no key: the stars do not fall at their speeds ($check_summary)"
+  fi
+
+  key keydown Up
+  if until_stars stars_stand up; then
+    pass "Up held: every star stands ($check_summary)"
+  else
+    keep_screenshot "$last_shot" "${prefix}up.png"
+    fail "Up held: the stars do not stand ($check_summary)"
+  fi
+  key keyup Up
+
+  key keydown Down
+  if until_stars stars_streak down; then
+    pass "Down held: every star is a streak ($check_summary)"
+  else
+    keep_screenshot "$last_shot" "${prefix}down.png"
+    fail "Down held: the stars are not streaks ($check_summary)"
+  fi
+  key keyup Down
+  return 0
+}
+
+# check_key_quits KEY LABEL: the quit rule, for a focused scene. Held, KEY
+# must not end the program, which goes on drawing; released, it must end
+# with exit code 0 within 30 s. Keys reach the program in the order they are
+# pressed, so KEY is known to be held for the program once Up, pressed after
+# it, has made the stars stand.
+check_key_quits() {
+  local label=$2
+  key keydown "$1"
+  key keydown Up
+  if until_stars stars_stand quit && running; then
+    pass "$label held: the scene goes on"
+  elif running; then
+    fail "$label held: not known to reach the program, as Up did not stop the stars ($check_summary)"
+  else
+    fail "the program ended while $label was still held"
+  fi
+  key keyup "$1"
+  key keyup Up
+  wait_for_exit 30
+  if [ "$exit_code" -eq 0 ]; then
+    pass "$label released: exit code 0 after ${elapsed} s"
+  else
+    fail "$label released: exit code $exit_code"
+  fi
+}

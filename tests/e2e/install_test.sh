@@ -14,6 +14,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 require_tools cmake cpack dpkg dpkg-deb dpkg-query desktop-file-validate pngtopam pamsumm
 [ -f "$build/CPackConfig.cmake" ] || die "no configured build in $build"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP in $build/bin"
+read_scene_colours
 
 prefix=$work/prefix
 elsewhere=$work/elsewhere
@@ -89,32 +90,26 @@ check_icons() {
   fi
 }
 
+# The picture, for the scene checks: the whole 640 x 480 screen, which the
+# program fills full screen.
+grab_picture() { grab_screen "$1" 0 0 640 480; }
+
 # run_installed LABEL: the installed program, started from another folder,
-# must draw its scene (full screen: the whole 640 x 480 screen; black until
-# the picture is read) until Escape ends it with 0.
+# must draw its scene until Escape ends it with 0.
 run_installed() {
   (cd "$elsewhere" && DISPLAY=$display SDL_VIDEODRIVER=x11 exec "$prefix/bin/vorn") \
     >"$work/installed.out" 2>"$work/installed.err" &
   vorn_pid=$!
-  local window deadline=$((SECONDS + 30)) drawn=no
-  window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible \
-    --name '^Vorn Game Console$' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && key windowfocus "$window"
-  while running && [ $SECONDS -lt $deadline ]; do
-    if grab_screen installed 0 0 640 480 && [ "$(pamsumm -max -brief "$work/installed.ppm")" -gt 0 ]; then
-      drawn=yes
-      break
-    fi
-    sleep 0.2
-  done
-  if [ $drawn = yes ] && running && [ ! -s "$work/installed.err" ]; then
-    pass "$1: the scene is drawn and the demo runs"
+  local window
+  window=$(find_window '^Vorn Game Console$' 20) && key windowfocus "$window"
+  if wait_for_scene installed 30 && [ ! -s "$work/installed.err" ]; then
+    pass "$1: the scene is drawn ($check_summary)"
   else
     stop_vorn
-    fail "$1: nothing drawn: $(cat "$work/installed.err")"
+    fail "$1: no scene ($check_summary): $(cat "$work/installed.err")"
     return
   fi
-  check_escape_quits 15
+  check_key_quits Escape "$1: Escape"
 }
 
 # From an empty folder, then from one holding a ROCK8.BMP that is no
