@@ -203,6 +203,30 @@ TEST(Display, ALostDisplayComesBackWithoutGarbageOrMissingRocks) {
   }
 }
 
+// While the display is away the program never asks for it back: on a
+// system that gave it, the mode would switch under the program the user
+// switched to. Once it has returned, the program restores its pages.
+TEST(Display, TheDisplayIsAskedBackOnlyOnceItHasReturned) {
+  HeadlessConfig config = DemoConfig(21);
+  config.logCalls = true;
+  config.onPass = [](int pass) {
+    if (pass == 4) HeadlessLoseDisplay();
+    if (pass == 7) HeadlessRegainDisplay();
+    HeadlessHoldKey(VK_ESCAPE, pass == 12);
+  };
+  HeadlessResult result = RunClean(config);
+  int pass = 0, whileAway = 0, afterReturn = 0;
+  for (const TraceCall& call : result.calls) {
+    std::string name = call.name;
+    if (name == "PeekMessageA") ++pass;
+    if (name != "Restore" && name != "SetDisplayMode") continue;
+    if (pass >= 4 && pass < 7) ++whileAway;
+    if (pass >= 7) ++afterReturn;
+  }
+  EXPECT_EQ(whileAway, 0);
+  EXPECT_GE(afterReturn, 1);
+}
+
 TEST(Display, BackBufferLocksOnceWithItsPitchAndUnlocksOnce) {
   HeadlessConfig config = DemoConfig();
   config.pitchPadding = 36;
