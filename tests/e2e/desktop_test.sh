@@ -11,7 +11,7 @@ rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-require_tools pamscale pnmenlarge pamtopnm pamsumm bmptopnm xlogo
+require_tools bmptopnm xlogo
 [ -x "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
 read_scene_colours
@@ -116,43 +116,16 @@ pic_y=0
 pic_scale=2
 
 # grab_picture NAME (for the scene checks of e2e_common.sh): the window as
-# $work/NAME.window.ppm, the picture in it as $work/NAME.picture.ppm and,
-# brought back to 640 x 480, as $work/NAME.ppm.
+# $work/NAME.window.ppm, the picture in it cut (cut_picture).
 grab_picture() {
-  window_shot "$1.window" || return 1
-  pamcut -left "$pic_x" -top "$pic_y" -width $((640 * pic_scale)) -height $((480 * pic_scale)) \
-    "$work/$1.window.ppm" 2>/dev/null | pamtopnm >"$work/$1.picture.ppm" || return 1
-  if [ "$pic_scale" -eq 1 ]; then
-    cp "$work/$1.picture.ppm" "$work/$1.ppm"
-  else
-    pamscale -reduce "$pic_scale" "$work/$1.picture.ppm" 2>/dev/null | pamtopnm >"$work/$1.ppm"
-  fi
-}
-
-# Largest sample in a rectangle of $work/NAME.window.ppm; 0 when it is all
-# black or empty.
-region_max() {
-  if [ "$4" -le 0 ] || [ "$5" -le 0 ]; then
-    echo 0
-    return
-  fi
-  pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.window.ppm" | pamsumm -max -brief
+  window_shot "$1.window" && cut_picture "$1.window" "$1" "$pic_x" "$pic_y" "$pic_scale"
 }
 
 # picture_in NAME X Y W H: in window shot NAME, the picture fills exactly
 # that rectangle: black all round it, not black inside.
 picture_in() {
-  local x=$2 y=$3 w=$4 h=$5
-  local outside=$(($(region_max "$1" 0 0 "$win_w" "$y") +
-    $(region_max "$1" 0 $((y + h)) "$win_w" $((win_h - y - h))) +
-    $(region_max "$1" 0 "$y" "$x" "$h") +
-    $(region_max "$1" $((x + w)) "$y" $((win_w - x - w)) "$h")))
-  [ "$outside" -eq 0 ] && [ "$(region_max "$1" "$x" "$y" "$w" "$h")" -gt 0 ]
+  black_around "$1.window" "$2" "$3" "$4" "$5" && [ "$(region_max "$1.window" "$2" "$3" "$4" "$5")" -gt 0 ]
 }
-
-# sharp NAME: the picture of screenshot NAME is pic_scale pixels of one
-# colour for each pixel of the frame.
-sharp() { pnmenlarge "$pic_scale" "$work/$1.ppm" | cmp -s - "$work/$1.picture.ppm"; }
 
 # check_picture LABEL NAME X Y SCALE: within 30 s the window must show the
 # scene with the picture at (X, Y), SCALE times 640 x 480, black all round
@@ -168,7 +141,7 @@ check_picture() {
       why="no scene ($check_summary)"
     elif ! picture_in "$name" "$pic_x" "$pic_y" "$w" "$h"; then
       why="not black all round"
-    elif ! sharp "$name"; then
+    elif ! sharp "$name" "$pic_scale"; then
       why="not scaled by $pic_scale, nearest neighbour"
     else
       pass "$label: scaled by $pic_scale at ($pic_x, $pic_y), black round it; $check_summary"

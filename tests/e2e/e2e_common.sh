@@ -61,7 +61,8 @@ die() {
 # ones the helpers below use are always looked for.
 require_tools() {
   local tool
-  for tool in Xvfb xdotool xwd xwdtopnm pamcut pamdepth pnmtopng od paste timeout awk "$@"; do
+  for tool in Xvfb xdotool xwd xwdtopnm pamcut pamdepth pamtopnm pamscale pnmenlarge pamsumm pamfile pnmtopng \
+    od paste timeout awk "$@"; do
     command -v "$tool" >/dev/null 2>&1 || die "$tool is not installed (scripts/test.sh installs it)"
   done
 }
@@ -133,6 +134,45 @@ grab_screen() {
   done
   xwdtopnm "$work/$1.xwd" 2>/dev/null | pamcut -left "$2" -top "$3" -width "$4" -height "$5" |
     pamdepth 255 >"$work/$1.ppm"
+}
+
+# cut_picture SOURCE NAME LEFT TOP SCALE: from $work/SOURCE.ppm the picture,
+# SCALE times 640 x 480 at (LEFT, TOP), as $work/NAME.picture.ppm and,
+# brought back to 640 x 480, as $work/NAME.ppm.
+cut_picture() {
+  local scale=$5
+  pamcut -left "$3" -top "$4" -width $((640 * scale)) -height $((480 * scale)) "$work/$1.ppm" \
+    2>/dev/null | pamtopnm >"$work/$2.picture.ppm" || return 1
+  if [ "$scale" -eq 1 ]; then
+    cp "$work/$2.picture.ppm" "$work/$2.ppm"
+  else
+    pamscale -reduce "$scale" "$work/$2.picture.ppm" 2>/dev/null | pamtopnm >"$work/$2.ppm"
+  fi
+}
+
+# sharp NAME SCALE: the picture cut as NAME is SCALE x SCALE pixels of one
+# colour for each pixel of the frame (nearest neighbour, whole multiple).
+sharp() { pnmenlarge "$2" "$work/$1.ppm" | cmp -s - "$work/$1.picture.ppm"; }
+
+# region_max FILE X Y W H: the largest sample in that rectangle of
+# $work/FILE.ppm; 0 when it is all black or empty.
+region_max() {
+  if [ "$4" -le 0 ] || [ "$5" -le 0 ]; then
+    echo 0
+    return
+  fi
+  pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.ppm" | pamsumm -max -brief
+}
+
+# black_around FILE X Y W H: in $work/FILE.ppm, everything outside that
+# rectangle is black.
+black_around() {
+  local x=$2 y=$3 w=$4 h=$5 width height
+  read -r width height < <(pamfile -size "$work/$1.ppm")
+  [ $(($(region_max "$1" 0 0 "$width" "$y") +
+    $(region_max "$1" 0 $((y + h)) "$width" $((height - y - h))) +
+    $(region_max "$1" 0 "$y" "$x" "$h") +
+    $(region_max "$1" $((x + w)) "$y" $((width - x - w)) "$h"))) -eq 0 ]
 }
 
 # --- the program ---------------------------------------------------------------------

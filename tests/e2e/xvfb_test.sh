@@ -14,7 +14,8 @@ rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-require_tools pamsumm pamscale pnmenlarge pamtopnm
+# shellcheck disable=SC2119  # only the tools the shared helpers use
+require_tools
 [ -x "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
 read_scene_colours
@@ -42,23 +43,10 @@ start_vorn() {
 program_window() { find_window '^Vorn Game Console$' 60 --pid "$vorn_pid"; }
 
 # grab_picture NAME: the whole screen as $work/NAME.screen.ppm, the picture
-# in it as $work/NAME.picture.ppm and, brought back to 640 x 480 if scaled,
-# as $work/NAME.ppm.
+# cut from it (cut_picture).
 grab_picture() {
-  grab_screen "$1.screen" 0 0 "$screen_width" "$screen_height" || return 1
-  pamcut -left $picture_left -top $picture_top -width $picture_width -height $picture_height \
-    "$work/$1.screen.ppm" >"$work/$1.picture.ppm"
-  if [ "$picture_scale" -eq 1 ]; then
-    cp "$work/$1.picture.ppm" "$work/$1.ppm"
-  else
-    pamscale -reduce "$picture_scale" "$work/$1.picture.ppm" 2>/dev/null | pamtopnm >"$work/$1.ppm"
-  fi
-}
-
-# Largest sample value in a rectangle of screenshot NAME's screen: 0 means
-# all black.
-region_max() {
-  pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$work/$1.screen.ppm" | pamsumm -max -brief
+  grab_screen "$1.screen" 0 0 "$screen_width" "$screen_height" &&
+    cut_picture "$1.screen" "$1" "$picture_left" "$picture_top" "$picture_scale"
 }
 
 # --- without a display ---------------------------------------------------------
@@ -87,18 +75,10 @@ check_no_display() {
 
 # Everything around the picture stays black.
 check_letterbox() {
-  local shot=$1
-  local right_left=$((picture_left + picture_width))
-  local bottom_top=$((picture_top + picture_height))
-  local outside
-  outside=$(($(region_max "$shot" 0 0 "$screen_width" "$picture_top") +
-    $(region_max "$shot" 0 "$bottom_top" "$screen_width" $((screen_height - bottom_top))) +
-    $(region_max "$shot" 0 $picture_top $picture_left $picture_height) +
-    $(region_max "$shot" $right_left $picture_top $((screen_width - right_left)) $picture_height)))
-  if [ "$outside" -ne 0 ]; then
-    fail "the letterbox around the 640x480 picture is not black"
-  else
+  if black_around "$1.screen" "$picture_left" "$picture_top" "$picture_width" "$picture_height"; then
     pass "black letterbox around the picture at ($picture_left, $picture_top)"
+  else
+    fail "the letterbox around the 640x480 picture is not black"
   fi
 }
 
@@ -160,13 +140,11 @@ send_close() { DISPLAY=$display timeout 10 "$wm_close" "$1"; }
 
 # --- scaled by two ------------------------------------------------------------------
 
-# Nearest-neighbour scaling by two makes every aligned 2 x 2 block one
-# colour: halving the picture and doubling it again gives it back unchanged.
+# Scaled by two, nearest neighbour: every aligned 2 x 2 block one colour.
 check_double_scale() {
   start_scene double || return
   check_letterbox double
-  pamscale -reduce 2 "$work/double.picture.ppm" 2>/dev/null | pnmenlarge 2 >"$work/double_again.ppm"
-  if cmp -s <(pamtopnm <"$work/double.picture.ppm") <(pamtopnm <"$work/double_again.ppm"); then
+  if sharp double 2; then
     pass "scaled by two, nearest neighbour, at ($picture_left, $picture_top)"
   else
     fail "the picture is not a sharp double-size copy at ($picture_left, $picture_top)"
