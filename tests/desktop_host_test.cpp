@@ -87,7 +87,8 @@ TEST(StartOptions, HelpNamesEveryOptionAndKey) {
   const std::string help(text, size);
   std::free(text);
   for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
-                           "Escape", "Left", "Down", "vorn-capture", "share/vorn"})
+                           "Escape", "Left", "Down", "D-pad", "left stick", "Start", "East",
+                           "vorn-capture", "share/vorn"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_NE(help.find(std::string("\nvorn ") + VORN_VERSION + "\n"), std::string::npos);
 }

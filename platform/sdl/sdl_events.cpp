@@ -1,10 +1,13 @@
 // The user's side for the platform: SDL's events as host events. Keys come
 // from SDL's key events by scancode, so they keep their place whatever the
-// keyboard layout. Alt+Enter and F12 are the host's own keys: they switch
-// between full screen and a window and save a screenshot, and the program
-// never sees them.
+// keyboard layout, and from gamepads (sdl_pads.h); a key is held while the
+// keyboard or any pad holds it (held_keys.h). Alt+Enter and F12 are the
+// host's own keys: they switch between full screen and a window and save a
+// screenshot, and the program never sees them.
 #include <SDL.h>
 
+#include "held_keys.h"
+#include "sdl_pads.h"
 #include "sdl_screen.h"
 #include "sdl_shots.h"
 
@@ -16,14 +19,19 @@ constexpr int kMaxEventsPerPump = 1024;
 // before the pump looks again (it keeps waiting until it has an event).
 constexpr int kLostWaitMs = 500;
 
-// Host events made from one SDL event and not yet handed out: a focus loss
-// in full screen is two (keys released, display lost).
-constexpr int kMaxPending = 4;
+// Host events made from one SDL event and not yet handed out: a pad pulled
+// out lets go of every key it held; a focus loss in full screen is two
+// (keys released, display lost).
+constexpr int kMaxPending = HELD_KEY_COUNT + 2;
 HostEvent pending[kMaxPending];
 int pendingCount = 0;
 
 void Report(HostEventKind kind, int virtualKey = 0) {
   if (pendingCount < kMaxPending) pending[pendingCount++] = {kind, virtualKey};
+}
+
+void ReportAll(const HostEvent* reports, int count) {
+  for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
 }
 
 // The virtual key of a key the program reads, or 0.
@@ -63,32 +71,46 @@ bool TakeHostKey(const SDL_KeyboardEvent& key) {
   return false;
 }
 
+// A key of the program's, pressed or let go on the keyboard.
+void TranslateKey(const SDL_KeyboardEvent& key) {
+  const unsigned bit = HeldKeyBit(VirtualKeyOf(key.keysym.scancode));
+  if (bit == 0 || key.repeat != 0) return;
+  const unsigned keys = HeldKeysOf(HELD_KEYBOARD);
+  HostEvent reports[HELD_KEY_COUNT];
+  ReportAll(reports, HeldKeysSet(HELD_KEYBOARD, key.type == SDL_KEYDOWN ? keys | bit : keys & ~bit,
+                                 reports));
+}
+
 void Translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
       Report(HostEventKind::QuitRequested);
       return;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      if (TakeHostKey(event.key)) return;
-      int key = VirtualKeyOf(event.key.keysym.scancode);
-      if (key == 0 || event.key.repeat != 0) return;
-      Report(event.type == SDL_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp, key);
+    case SDL_KEYUP:
+      if (!TakeHostKey(event.key)) TranslateKey(event.key);
       return;
-    }
     case SDL_WINDOWEVENT: {
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
         Report(HostEventKind::QuitRequested);
         return;
       }
-      // Key releases made elsewhere never arrive here.
-      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Report(HostEventKind::AllKeysReleased);
+      // Key releases made elsewhere never arrive here. The pads' keys are
+      // let go too, so that a release arriving later reports nothing.
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        HeldKeysForgetAll();
+        SdlPadsForgetHeld();
+        Report(HostEventKind::AllKeysReleased);
+      }
       HostEvent change;
       if (SdlScreenWindowEvent(event, &change)) Report(change.kind);
       return;
     }
-    default:
+    default: {
+      HostEvent reports[HELD_KEY_COUNT];
+      ReportAll(reports, SdlPadsTranslate(event, reports));
       return;
+    }
   }
 }
 

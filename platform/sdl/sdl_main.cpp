@@ -62,6 +62,17 @@ void OfferVisibleDrivers() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, list[0] != '\0' ? list : "none");
 }
 
+// Gamepads are a comfort: without them the keyboard still steers, so a
+// failure costs one line and nothing else. Face buttons go by their place,
+// so that East is East whatever the pad prints on it.
+void StartGamepads() {
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "vorn: gamepads cannot be used (%s); the keyboard still works\n",
+                 SDL_GetError());
+  }
+}
+
 }  // namespace
 
 // The options are the host's and are read before SDL starts, so that
@@ -91,6 +102,7 @@ int main(int argc, char** argv) {
                  SDL_GetError());
     return 1;
   }
+  StartGamepads();
   BuildCommandLine(argc, argv);
   int exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
   SdlScreenClose();

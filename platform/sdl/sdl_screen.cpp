@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "held_keys.h"
 #include "picture_fit.h"
+#include "sdl_pads.h"
 #include "sdl_screen.h"
 #include "sdl_shots.h"
 
@@ -283,6 +285,8 @@ void SdlScreenToggleFullscreen() {
 }
 
 void SdlScreenClose() {
+  SdlPadsCloseAll();
+  HeldKeysForgetAll();
   HostRestoreDisplayMode();
   if (screen.renderer != nullptr) SDL_DestroyRenderer(screen.renderer);
   if (screen.window != nullptr) SDL_DestroyWindow(screen.window);

@@ -27,6 +27,7 @@ bool SdlScreenLost();
 // shown again at once in the new place.
 void SdlScreenToggleFullscreen();
 
-// Called by main after WinMain returns, before SDL_Quit: ends the texture,
-// renderer and window, whichever exist.
+// Called by main after WinMain returns, before SDL_Quit: closes the pads,
+// forgets every held key and ends the texture, renderer and window,
+// whichever exist.
 void SdlScreenClose();

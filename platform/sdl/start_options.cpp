@@ -80,6 +80,10 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "  Alt+Enter      switch between full screen and a window\n"
       "  F12            save the frame shown as vorn-YYYYMMDD-HHMMSS-N.bmp (8-bit,\n"
       "                 with its palette) and print its path; never overwrites\n"
+      "\n"
+      "A gamepad (any that SDL knows; plug it in or out at any time):\n"
+      "  D-pad, left stick   the arrows (the stick once pushed past half way)\n"
+      "  Start, East button  Escape (East: B on an Xbox pad, A on a Nintendo one)\n"
       "\n",
       out);
   std::fprintf(out,

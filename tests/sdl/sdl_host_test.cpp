@@ -1,8 +1,8 @@
 // The SDL host: what it reports for SDL's events, on SDL's own event queue;
 // and its desktop comforts on SDL's offscreen video driver (no display
 // needed): Alt+Enter and F12 never reach the program, the focus rules of a
-// window and of full screen, the pump waiting while the screen is lost, and
-// F12 saving the frame as presented.
+// window and of full screen, the pump waiting while the screen is lost, F12
+// saving the frame as presented, and a gamepad plugged in and out.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -218,6 +218,52 @@ TEST_F(SdlDesktop, F12BeforeAnyFrameSaysSoAndSavesNothing) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "vorn: screenshot not saved: no frame has been shown yet\n");
   EXPECT_EQ(FilesIn(shots), 0);
+}
+
+// A pad plugged in while the demo runs: its D-pad and stick hold the arrows
+// along with the keyboard, pulling it out lets go of them, Start is Escape.
+TEST_F(SdlDesktop, GamepadsAreKeysFromPlugToUnplug) {
+  // SDL hands pad events only to a program with the keyboard focus, which
+  // the offscreen driver gives no window.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+  Open(true);
+  SDL_VirtualJoystickDesc pad = {};
+  pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+  pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  int device = SDL_JoystickAttachVirtualEx(&pad);
+  SDL_Joystick* joystick = SDL_JoystickOpen(device);
+  ASSERT_NE(joystick, nullptr) << SDL_GetError();
+  EXPECT_TRUE(Pump().empty());  // plugged in and opened; nothing held
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_LEFT}}));
+  SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -20000);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_LEFT);
+  EXPECT_TRUE(Pump().empty());  // held by the pad all along
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0);
+  SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -16384);  // half way: rest
+  SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, 16385);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_DOWN}, {HostEventKind::KeyUp, VK_LEFT}}));
+
+  // SDL lets go of an open pad's buttons and stick before it reports the
+  // pad gone; those releases are held back, so the host's own are seen.
+  SDL_JoystickClose(joystick);
+  SDL_EventState(SDL_CONTROLLERAXISMOTION, SDL_IGNORE);
+  SDL_JoystickDetachVirtual(device);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyUp, VK_DOWN}}));
+  SDL_EventState(SDL_CONTROLLERAXISMOTION, SDL_ENABLE);
+
+  device = SDL_JoystickAttachVirtualEx(&pad);
+  joystick = SDL_JoystickOpen(device);
+  EXPECT_TRUE(Pump().empty());
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 1);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_ESCAPE}}));
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 0);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyUp, VK_ESCAPE}}));
+  SDL_JoystickClose(joystick);
 }
 
 // Nothing to draw while the window cannot be seen: the pump waits for the

@@ -1,0 +1,46 @@
+#include "held_keys.h"
+
+namespace {
+
+// In the order reports are made.
+constexpr int kKeys[HELD_KEY_COUNT] = {VK_ESCAPE, VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+
+unsigned held[HELD_MAX_SOURCES];
+
+unsigned HeldByAny() {
+  unsigned keys = 0;
+  for (unsigned source : held) keys |= source;
+  return keys;
+}
+
+}  // namespace
+
+unsigned HeldKeyBit(int virtualKey) {
+  for (int i = 0; i < HELD_KEY_COUNT; ++i) {
+    if (kKeys[i] == virtualKey) return 1u << i;
+  }
+  return 0;
+}
+
+unsigned HeldKeysOf(int source) {
+  return source >= 0 && source < HELD_MAX_SOURCES ? held[source] : 0;
+}
+
+int HeldKeysSet(int source, unsigned keys, HostEvent* reports) {
+  if (source < 0 || source >= HELD_MAX_SOURCES) return 0;
+  const unsigned before = HeldByAny();
+  held[source] = keys & ((1u << HELD_KEY_COUNT) - 1);
+  const unsigned after = HeldByAny();
+  int count = 0;
+  for (int i = 0; i < HELD_KEY_COUNT; ++i) {
+    const unsigned bit = 1u << i;
+    if ((before & bit) == (after & bit)) continue;
+    reports[count++] = {(after & bit) != 0 ? HostEventKind::KeyDown : HostEventKind::KeyUp,
+                        kKeys[i]};
+  }
+  return count;
+}
+
+void HeldKeysForgetAll() {
+  for (unsigned& source : held) source = 0;
+}

@@ -1,0 +1,32 @@
+// The keys the program reads, as held by each of the host's sources at once:
+// the keyboard and every open gamepad. The program sees a key held while
+// any source holds it, so a key is reported down when the first source
+// takes it and up when the last one lets go. Shared by the files of the SDL
+// host only.
+#pragma once
+
+#include "portable/host.h"
+
+enum {
+  HELD_KEYBOARD = 0,     // the source of the keyboard; a gamepad's is 1 + its slot
+  HELD_MAX_SOURCES = 9,  // the keyboard and up to eight gamepads
+  HELD_KEY_COUNT = 6,    // Escape, Space and the four arrows
+};
+
+// The bit that stands for virtualKey in a source's keys, or 0 for a key the
+// program does not read.
+unsigned HeldKeyBit(int virtualKey);
+
+// The keys source holds now, as bits of HeldKeyBit.
+unsigned HeldKeysOf(int source);
+
+// Called by the event code whenever what source holds changes: it now holds
+// exactly keys. Writes the KeyDown and KeyUp reports this makes for the
+// program into reports (room for HELD_KEY_COUNT, owned by the caller) and
+// returns how many.
+int HeldKeysSet(int source, unsigned keys, HostEvent* reports);
+
+// Called when keys can no longer be followed (the focus lost, the screen
+// closed): no source holds anything, and nothing is reported; the caller
+// reports AllKeysReleased where the program must hear of it.
+void HeldKeysForgetAll();
