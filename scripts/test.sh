@@ -18,7 +18,7 @@ jobs=${VORN_JOBS:-$(nproc 2>/dev/null || echo 2)}
 # What every stage below needs.
 test_packages=(
   cmake ninja-build g++ clang
-  libgtest-dev libbenchmark-dev libsdl2-dev libgif-dev
+  libgtest-dev libbenchmark-dev libsdl2-dev libgif-dev libpng-dev
   xvfb xdotool x11-apps netpbm desktop-file-utils dpkg-dev
 )
 

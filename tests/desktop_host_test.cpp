@@ -1,6 +1,6 @@
 // The desktop host's own parts, apart from SDL: its command line, where the
 // picture goes in a window or on a screen of any size, and screenshots
-// saved as 8-bit BMP files that never replace another file.
+// saved as indexed PNG files that never replace another file.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "capture_tool.h"
+#include "kit.h"
 #include "picture_fit.h"
+#include "png_read.h"
 #include "screenshot_file.h"
 #include "start_options.h"
 
@@ -87,8 +88,8 @@ TEST(StartOptions, HelpNamesEveryOptionAndKey) {
   const std::string help(text, size);
   std::free(text);
   for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
-                           "Escape", "Left", "Down", "D-pad", "left stick", "Start", "East",
-                           "vorn-capture", "share/vorn"})
+                           ".png", "Escape", "Left", "Down", "D-pad", "left stick", "Start",
+                           "East", "vorn-capture", "share/vorn"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_NE(help.find(std::string("\nvorn ") + VORN_VERSION + "\n"), std::string::npos);
 }
@@ -127,7 +128,7 @@ TEST(PictureFit, FirstWindowIsTheLargestMultipleWithRoomToSpare) {
 // entries are all different.
 struct Frame {
   std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(640 * 480);
-  BmpColour colours[256];
+  FrameColour colours[256];
   Frame() {
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i / 640 + i % 7);
     for (int i = 0; i < 256; ++i)
@@ -162,26 +163,25 @@ class Screenshots : public ::testing::Test {
 TEST_F(Screenshots, NamedByTheLocalTimeAndNumbered) {
   char name[64];
   ScreenshotName(0, 1, name, sizeof name);
-  EXPECT_STREQ(name, "vorn-19700101-000000-1.bmp");
+  EXPECT_STREQ(name, "vorn-19700101-000000-1.png");
   ScreenshotName(when, 12, name, sizeof name);
-  EXPECT_STREQ(name, "vorn-20231114-221320-12.bmp");
+  EXPECT_STREQ(name, "vorn-20231114-221320-12.png");
 }
 
 TEST_F(Screenshots, HoldPixelsAndPaletteAndNeverOverwrite) {
-  const std::string first = scratch / "vorn-20231114-221320-1.bmp";
-  const std::string second = scratch / "vorn-20231114-221320-2.bmp";
+  const std::string first = scratch / "vorn-20231114-221320-1.png";
+  const std::string second = scratch / "vorn-20231114-221320-2.png";
   ScreenshotOutcome outcome = frame.SaveIn(scratch.path, when);
   ASSERT_TRUE(outcome.saved) << outcome.reason;
   EXPECT_EQ(std::string(outcome.path), first);
-  HeadlessFrame read;
-  std::string why;
-  ASSERT_TRUE(ReadFrameFile(first, &read, &why)) << why;
+  StoredPng read;
+  ASSERT_TRUE(ReadStoredPng(first, &read));
+  EXPECT_EQ(read.colourType, PNG_COLOR_TYPE_PALETTE);
+  EXPECT_EQ(read.bitDepth, 8);
+  EXPECT_EQ(read.width * read.height, 640 * 480);
   EXPECT_TRUE(read.pixels == frame.pixels);
-  for (int i = 0; i < 256; ++i) {
-    ASSERT_EQ(read.palette[i].peRed, frame.colours[i].red) << i;
-    ASSERT_EQ(read.palette[i].peGreen, frame.colours[i].green) << i;
-    ASSERT_EQ(read.palette[i].peBlue, frame.colours[i].blue) << i;
-  }
+  ASSERT_EQ(read.palette.size(), 256u * 3);
+  EXPECT_EQ(0, std::memcmp(read.palette.data(), frame.colours, 256 * 3));
 
   // The same second again, with the first file changed by the user: a new
   // number, the first file left as it is.
@@ -193,14 +193,14 @@ TEST_F(Screenshots, HoldPixelsAndPaletteAndNeverOverwrite) {
   ASSERT_TRUE(outcome.saved) << outcome.reason;
   EXPECT_EQ(std::string(outcome.path), second);
   EXPECT_EQ(ReadWholeFile(first), Bytes({'m', 'i', 'n', 'e'}));
-  EXPECT_TRUE(ReadFrameFile(second, &read, &why)) << why;
+  EXPECT_TRUE(ReadStoredPng(second, &read));
 }
 
 TEST_F(Screenshots, FailuresSayWhyAndLeaveNothingBehind) {
   ScreenshotOutcome outcome = frame.SaveIn(scratch / "missing", when);
   EXPECT_FALSE(outcome.saved);
   EXPECT_EQ(std::string(outcome.reason),
-            "cannot create " + scratch / "missing" + "/vorn-20231114-221320-1.bmp (" +
+            "cannot create " + scratch / "missing" + "/vorn-20231114-221320-1.png (" +
                 std::strerror(ENOENT) + ")");
 
   outcome = ScreenshotSave(scratch.path.c_str(), when, nullptr, 640, 480, frame.colours);
@@ -211,14 +211,14 @@ TEST_F(Screenshots, FailuresSayWhyAndLeaveNothingBehind) {
   rlimit saved;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   rlimit small = saved;
-  small.rlim_cur = 4096;
+  small.rlim_cur = 1024;  // the header and palette fit, the rows do not
   auto previous = signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   outcome = frame.SaveIn(scratch.path, when);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previous);
   EXPECT_FALSE(outcome.saved);
-  EXPECT_EQ(std::string(outcome.reason), "cannot write " + scratch / "vorn-20231114-221320-1.bmp" +
+  EXPECT_EQ(std::string(outcome.reason), "cannot write " + scratch / "vorn-20231114-221320-1.png" +
                                              " (" + std::strerror(EFBIG) + ")");
   EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
 }

@@ -36,15 +36,19 @@ void ScreenshotName(std::time_t when, int number, char* name, std::size_t size) 
   localtime_r(&when, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  std::snprintf(name, size, "vorn-%s-%d.bmp", stamp, number);
+  std::snprintf(name, size, "vorn-%s-%d.png", stamp, number);
 }
 
 ScreenshotOutcome ScreenshotSave(const char* folder, std::time_t when, const std::uint8_t* pixels,
-                                 int width, int height, const BmpColour* colours) {
+                                 int width, int height, const FrameColour* colours) {
   ScreenshotOutcome outcome;
-  const std::vector<std::uint8_t> bytes = BmpEncode({width, height, 8, pixels, colours, 256});
-  if (bytes.empty()) {
+  if (pixels == nullptr) {
     std::snprintf(outcome.reason, sizeof outcome.reason, "no frame has been shown yet");
+    return outcome;
+  }
+  const std::vector<std::uint8_t> bytes = FramePngEncode(pixels, width, height, colours);
+  if (bytes.empty()) {
+    std::snprintf(outcome.reason, sizeof outcome.reason, "the frame could not be made a PNG");
     return outcome;
   }
   const bool here = folder == nullptr || folder[0] == '\0';
@@ -76,6 +80,6 @@ ScreenshotOutcome ScreenshotSave(const char* folder, std::time_t when, const std
     return outcome;
   }
   std::snprintf(outcome.reason, sizeof outcome.reason,
-                "every name up to vorn-...-%d.bmp for this second is taken", kMaxNumber);
+                "every name up to vorn-...-%d.png for this second is taken", kMaxNumber);
   return outcome;
 }

@@ -14,7 +14,7 @@ namespace {
 struct KeptFrame {
   std::string folder;
   std::vector<std::uint8_t> pixels;  // width x height, no gaps between rows
-  BmpColour colours[256] = {};
+  FrameColour colours[256] = {};
   int width = 0;
   int height = 0;
   bool valid = false;  // a frame has been kept since the mode was set
@@ -55,8 +55,8 @@ void SdlShotsKeep(const std::uint8_t* pixels, int pitch, int width, int height,
   }
   for (int i = 0; i < 256; ++i) {
     kept.colours[i] = palette != nullptr
-                          ? BmpColour{palette[i].peRed, palette[i].peGreen, palette[i].peBlue}
-                          : BmpColour{0, 0, 0};
+                          ? FrameColour{palette[i].peRed, palette[i].peGreen, palette[i].peBlue}
+                          : FrameColour{0, 0, 0};
   }
   kept.valid = true;
 }

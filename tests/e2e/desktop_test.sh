@@ -11,7 +11,7 @@ rock_bmp="$(dirname "$vorn")/ROCK8.BMP"
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
-require_tools bmptopnm xlogo
+require_tools pngtopam xlogo
 [ -x "$vorn" ] || die "no program at $vorn"
 [ -f "$rock_bmp" ] || die "no ROCK8.BMP beside $vorn"
 read_scene_colours
@@ -322,20 +322,22 @@ check_screenshot() {
     fi
     lines=$(wc -l <"$work/shots.out")
     file=$(tail -n 1 "$work/shots.out")
-    bmptopnm "$file" 2>/dev/null | pnmenlarge 2 >"$work/shot.ppm"
+    pngtopam "$file" 2>/dev/null | pnmenlarge 2 >"$work/shot.ppm"
     if cmp -s "$work/shot.ppm" <(pamtopnm <"$work/shown.ppm"); then
       matched=yes
       break
     fi
   done
   case "$(basename "$file")" in
-    vorn-[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]-[0-9][0-9][0-9][0-9][0-9][0-9]-[0-9]*.bmp)
+    vorn-[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]-[0-9][0-9][0-9][0-9][0-9][0-9]-[0-9]*.png)
       pass "F12: $file, named by the time" ;;
     *) fail "F12: the file is named $file" ;;
   esac
-  # Bits per pixel, at byte 28 of the file.
-  if [ "$matched" = yes ] && [ "$(od -An -tu2 -j 28 -N 2 "$file" | tr -d ' ')" = 8 ]; then
-    pass "F12: an 8-bit BMP whose pixels and palette are the frame on the screen (try $attempt)"
+  # Bit depth 8 and colour type 3 (indexed) at byte 24 of the file, then
+  # the palette's chunk: 768 bytes long, 256 colours.
+  if [ "$matched" = yes ] && [ "$(od -An -tx1 -j 24 -N 2 "$file" | tr -d ' ')" = 0803 ] &&
+    [ "$(od -An -tx1 -j 33 -N 8 "$file" | tr -d ' ')" = 00000300504c5445 ]; then
+    pass "F12: an indexed PNG of 256 colours whose pixels are the frame on the screen (try $attempt)"
   else
     fail "F12: the saved frame differs from the screen in every try"
     pnmtopng "$work/shot.ppm" >"$artifacts/desktop_f12_saved.png" 2>/dev/null

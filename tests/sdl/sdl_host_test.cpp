@@ -10,14 +10,12 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "png_read.h"
 #include "portable/host.h"
-#include "screenshot_file.h"
 #include "sdl_screen.h"
 
 namespace {
@@ -198,16 +196,17 @@ TEST_F(SdlDesktop, F12SavesTheFrameAsPresented) {
   ASSERT_EQ(printed.back(), '\n');
   EXPECT_EQ(FilesIn(shots), 1);
 
-  // What the BMP writer (tested on its own) makes of the last frame.
-  std::vector<std::uint8_t> rows(640 * 480);
+  // The last frame's indices and its 256 colours, as they were.
+  std::vector<std::uint8_t> rows, colours;
   for (int y = 0; y < 480; ++y)
-    std::copy_n(&pixels[std::size_t(y) * 644], 640, &rows[std::size_t(y) * 640]);
-  BmpColour colours[256];
-  for (int i = 0; i < 256; ++i)
-    colours[i] = {palette[i].peRed, palette[i].peGreen, palette[i].peBlue};
-  std::ifstream file(printed.substr(0, printed.size() - 1), std::ios::binary);
-  const std::vector<std::uint8_t> saved(std::istreambuf_iterator<char>(file), {});
-  EXPECT_TRUE(saved == BmpEncode({640, 480, 8, rows.data(), colours, 256}));
+    rows.insert(rows.end(), &pixels[std::size_t(y) * 644], &pixels[std::size_t(y) * 644 + 640]);
+  for (const PALETTEENTRY& entry : palette)
+    colours.insert(colours.end(), {entry.peRed, entry.peGreen, entry.peBlue});
+  StoredPng saved;
+  ASSERT_TRUE(ReadStoredPng(printed.substr(0, printed.size() - 1), &saved));
+  EXPECT_EQ(saved.colourType, PNG_COLOR_TYPE_PALETTE);
+  EXPECT_TRUE(saved.pixels == rows);
+  EXPECT_TRUE(saved.palette == colours);
 }
 
 TEST_F(SdlDesktop, F12BeforeAnyFrameSaysSoAndSavesNothing) {
