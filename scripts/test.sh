@@ -35,8 +35,10 @@ stage_test() { ctest --preset ci --parallel "$jobs"; }
 # cross-built with MinGW-w64; both executables checked (imports, icon,
 # manifest) and the zip's contents; the 64-bit one run under wine, which
 # here has no 32-bit part, so the 32-bit one is only compiled and linked.
+# The data tools are compiled for the build machine (g++, libpng-dev).
 windows_packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils unzip
+  g++ libpng-dev
   xvfb xdotool x11-apps netpbm
 )
 
@@ -148,8 +150,9 @@ stage_valgrind() {
 
 # The demo in a browser: the site built with Debian's emscripten, then the
 # browser checks (tests/web) in headless Chromium driven by puppeteer-core,
-# installed from the lockfile.
-web_packages=(cmake ninja-build g++ chromium)
+# installed from the lockfile. The data tools are compiled for the build
+# machine (g++, libpng-dev).
+web_packages=(cmake ninja-build g++ libpng-dev chromium)
 
 stage_web() {
   vorn_ensure_packages --no-install-recommends emscripten &&

@@ -1,11 +1,13 @@
 // Makes the program's icon: vorn.ico for the Windows shell, one 32 x 32
-// image with a 256-entry colour table, or a PNG of any size for the desktop
-// icon theme on Linux. Both show the first rock of ROCK8.BMP, drawn whole by
-// the same code in the same palette, ringed in the darkest rock shade on a
-// transparent ground.
+// image with a 256-entry colour table, or a PNG of any size (written by
+// libpng) for the desktop icon theme on Linux and the page's manifest. Both
+// show the first rock of ROCK8.BMP, drawn whole by the same code in the
+// same palette, ringed in the darkest rock shade on a transparent ground.
 //
 // Usage: make_icon OUT.ICO
 //        make_icon --png SIZE OUT.PNG      (SIZE from 16 to 1024)
+#include <png.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +15,6 @@
 #include <vector>
 
 #include "bmp_writer.h"
-#include "png_writer.h"
 #include "rock_art.h"
 
 namespace {
@@ -73,14 +74,53 @@ int PngSize(const char* text) {
   return int(size);
 }
 
-// The rock at size x size in the rock palette, as PNG or icon file bytes.
-std::vector<std::uint8_t> Encode(int size, bool png) {
+// The rows and palette into an open file; libpng says on standard error
+// what went wrong, if anything, and comes back here.
+bool WritePngRows(png_structp png, png_infop info, std::FILE* file,
+                  const std::vector<std::uint8_t>& pixels, int size, const png_color* palette) {
+  if (setjmp(png_jmpbuf(png)) != 0) return false;
+  png_init_io(png, file);
+  // Drawn once, fetched often: as small as libpng can make it.
+  png_set_compression_level(png, 9);
+  png_set_IHDR(png, info, png_uint_32(size), png_uint_32(size), 8, PNG_COLOR_TYPE_PALETTE,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_PLTE(png, info, palette, 256);
+  const png_byte groundAlpha = 0;  // index 0 see-through, the rest opaque
+  png_set_tRNS(png, info, &groundAlpha, 1, nullptr);
+  png_write_info(png, info);
+  for (int y = 0; y < size; ++y) {
+    png_write_row(png, pixels.data() + std::size_t(y) * std::size_t(size));
+  }
+  png_write_end(png, info);
+  return true;
+}
+
+// The rock at size x size in the rock palette as a PNG file at path. False,
+// with nothing left at path, when it cannot be written whole.
+bool WritePng(const char* path, int size) {
   const std::vector<std::uint8_t> pixels = IconPicture(size);
+  BmpColour colours[256];
+  RockPaletteFill(colours);
+  png_color palette[256];
+  for (int i = 0; i < 256; ++i) palette[i] = {colours[i].red, colours[i].green, colours[i].blue};
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  bool written = info != nullptr && WritePngRows(png, info, file, pixels, size, palette);
+  png_destroy_write_struct(&png, &info);
+  written = std::fclose(file) == 0 && written;
+  if (!written) std::remove(path);
+  return written;
+}
+
+// The 32 x 32 rock in the rock palette as an icon file at path.
+bool WriteIcon(const char* path) {
+  const std::vector<std::uint8_t> pixels = IconPicture(iconSize);
   BmpColour palette[256];
   RockPaletteFill(palette);
-  const BmpPicture picture{size, size, 8, pixels.data(), palette, 256};
-  if (png) return PngEncodeIndexed(picture, 0);
-  return EncodeIconFile(BmpEncodeIconImage(picture, 0));
+  const BmpPicture picture{iconSize, iconSize, 8, pixels.data(), palette, 256};
+  return BmpWriteFile(path, EncodeIconFile(BmpEncodeIconImage(picture, 0)));
 }
 
 }  // namespace
@@ -94,7 +134,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const char* path = argv[argc - 1];
-  if (!BmpWriteFile(path, Encode(size, png))) {
+  if (!(png ? WritePng(path, size) : WriteIcon(path))) {
     std::fprintf(stderr, "make_icon: cannot write %s\n", path);
     return 1;
   }

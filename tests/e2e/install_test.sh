@@ -67,7 +67,8 @@ check_menu_entry() {
   fi
 }
 
-# Each icon, read by libpng: its size, see-through corners, a solid middle.
+# Each icon, read by libpng: its size, see-through corners, a solid middle;
+# compressed.
 check_icons() {
   local size png header corner middle bad=
   for size in $icon_sizes; do
@@ -82,9 +83,11 @@ check_icons() {
       *) bad="$bad $size (header $header)"; continue ;;
     esac
     [ "$corner" = 0 ] && [ "$middle" = 255 ] || bad="$bad $size (alpha $corner at the corner, $middle in the middle)"
+    # Compressed: the largest icon's file is smaller than its indices alone.
+    [ "$size" -lt 256 ] || [ "$(stat -c %s "$png")" -lt $((size * size)) ] || bad="$bad $size (not compressed)"
   done
   if [ -z "$bad" ]; then
-    pass "icons $icon_sizes: PNGs of their size, the rock on a see-through ground"
+    pass "icons $icon_sizes: compressed PNGs of their size, the rock on a see-through ground"
   else
     fail "icons:$bad"
   fi
