@@ -1,6 +1,7 @@
 // The generated ROCK8.BMP beside the program: the layout the rock field cuts
 // its cells from, a picture worth looking at, and the star colours; and the
-// Windows program's icon, one more of the same rocks.
+// Windows program's icon, one more of the same rocks, and the desktop's PNG
+// of it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "bmp.h"
 #include "kit.h"
+#include "png_read.h"
 
 namespace {
 
@@ -255,6 +257,17 @@ TEST_F(RockBmpTest, IconIsOneSolidLitRockInTheRockPalette) {
     }
   }
   EXPECT_EQ(brightEdges, 0);
+
+  // The desktop's PNG of the same size holds the same indices and colours.
+  ASSERT_EQ(RunTool("make_icon", {"--png", "32", scratch / "vorn.png"}, scratch).exitCode, 0);
+  StoredPng png;
+  ASSERT_TRUE(ReadStoredPng(scratch / "vorn.png", &png));
+  EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
+  EXPECT_TRUE(png.pixels == picture.indices);
+  Bytes colours;
+  for (const PALETTEENTRY& entry : image.palette)
+    colours.insert(colours.end(), {entry.peRed, entry.peGreen, entry.peBlue});
+  EXPECT_TRUE(png.palette == colours);
 }
 
 }  // namespace
