@@ -31,10 +31,11 @@ stage_build() { cmake --preset ci && cmake --build --preset ci --parallel "$jobs
 stage_test() { ctest --preset ci --parallel "$jobs"; }
 
 # The Windows program: the 32-bit target (also put in build/windows-i686/Vorn
-# with ROCK8.BMP and README.txt, and zipped by cpack) and its 64-bit twin,
-# cross-built with MinGW-w64; both executables checked (imports, icon,
-# manifest) and the zip's contents; the 64-bit one run under wine, which
-# here has no 32-bit part, so the 32-bit one is only compiled and linked.
+# with ROCK8.BMP, README.txt and LICENSE.txt, and zipped by cpack) and its
+# 64-bit twin, cross-built with MinGW-w64; both executables checked
+# (imports, icon, manifest) and the zip's contents; the 64-bit one run under
+# wine, which here has no 32-bit part, so the 32-bit one is only compiled
+# and linked.
 # The data tools are compiled for the build machine (g++, libpng-dev).
 windows_packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils unzip

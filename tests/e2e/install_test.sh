@@ -24,7 +24,8 @@ icon_sizes="16 24 32 48 64 128 256"
 expected_files() {
   local size
   {
-    printf '%s\n' bin/vorn bin/vorn-capture share/applications/vorn.desktop share/vorn/ROCK8.BMP
+    printf '%s\n' bin/vorn bin/vorn-capture share/applications/vorn.desktop share/vorn/ROCK8.BMP \
+      share/doc/vorn/copyright
     for size in $icon_sizes; do echo "share/icons/hicolor/${size}x$size/apps/vorn.png"; done
   } | sort
 }
