@@ -1,5 +1,6 @@
 // PNG files read back by libpng exactly as stored, with no transform: what
-// the checks of F12's screenshots compare with the frame shown.
+// the checks of F12's screenshots and of the icons compare with the
+// pictures they were made from.
 #pragma once
 
 #include <png.h>
@@ -10,10 +11,7 @@
 #include <vector>
 
 struct StoredPng {
-  int width = 0;
-  int height = 0;
-  int colourType = -1;
-  int bitDepth = 0;
+  int colourType = -1;  // -1: the file could not be read
   std::vector<std::uint8_t> palette;  // red, green, blue of each entry
   std::vector<std::uint8_t> pixels;   // the rows as stored, top first, no gaps
 };
@@ -25,28 +23,24 @@ inline bool PngReadWhole(png_structp png, png_infop info, std::FILE* file) {
   return true;
 }
 
-// False when the file cannot be opened or libpng refuses it.
-inline bool ReadStoredPng(const std::string& path, StoredPng* out) {
+inline StoredPng ReadStoredPng(const std::string& path) {
+  StoredPng out;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  if (file == nullptr) return out;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
-  const bool read = PngReadWhole(png, info, file);
-  std::fclose(file);
-  if (read) {
-    out->width = int(png_get_image_width(png, info));
-    out->height = int(png_get_image_height(png, info));
-    out->colourType = png_get_color_type(png, info);
-    out->bitDepth = png_get_bit_depth(png, info);
+  if (PngReadWhole(png, info, file)) {
+    out.colourType = png_get_color_type(png, info);
     png_colorp colours = nullptr;
     int count = 0;
     png_get_PLTE(png, info, &colours, &count);
     for (int i = 0; i < count; ++i)
-      out->palette.insert(out->palette.end(), {colours[i].red, colours[i].green, colours[i].blue});
+      out.palette.insert(out.palette.end(), {colours[i].red, colours[i].green, colours[i].blue});
     const png_bytepp rows = png_get_rows(png, info);
-    for (int y = 0; y < out->height; ++y)
-      out->pixels.insert(out->pixels.end(), rows[y], rows[y] + png_get_rowbytes(png, info));
+    for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y)
+      out.pixels.insert(out.pixels.end(), rows[y], rows[y] + png_get_rowbytes(png, info));
   }
+  std::fclose(file);
   png_destroy_read_struct(&png, &info, nullptr);
-  return read;
+  return out;
 }

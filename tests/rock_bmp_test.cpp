@@ -260,9 +260,7 @@ TEST_F(RockBmpTest, IconIsOneSolidLitRockInTheRockPalette) {
 
   // The desktop's PNG of the same size holds the same indices and colours.
   ASSERT_EQ(RunTool("make_icon", {"--png", "32", scratch / "vorn.png"}, scratch).exitCode, 0);
-  StoredPng png;
-  ASSERT_TRUE(ReadStoredPng(scratch / "vorn.png", &png));
-  EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
+  const StoredPng png = ReadStoredPng(scratch / "vorn.png");
   EXPECT_TRUE(png.pixels == picture.indices);
   Bytes colours;
   for (const PALETTEENTRY& entry : image.palette)

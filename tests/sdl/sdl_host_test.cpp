@@ -202,8 +202,7 @@ TEST_F(SdlDesktop, F12SavesTheFrameAsPresented) {
     rows.insert(rows.end(), &pixels[std::size_t(y) * 644], &pixels[std::size_t(y) * 644 + 640]);
   for (const PALETTEENTRY& entry : palette)
     colours.insert(colours.end(), {entry.peRed, entry.peGreen, entry.peBlue});
-  StoredPng saved;
-  ASSERT_TRUE(ReadStoredPng(printed.substr(0, printed.size() - 1), &saved));
+  const StoredPng saved = ReadStoredPng(printed.substr(0, printed.size() - 1));
   EXPECT_EQ(saved.colourType, PNG_COLOR_TYPE_PALETTE);
   EXPECT_TRUE(saved.pixels == rows);
   EXPECT_TRUE(saved.palette == colours);
@@ -220,21 +219,17 @@ TEST_F(SdlDesktop, F12BeforeAnyFrameSaysSoAndSavesNothing) {
 }
 
 // A pad plugged in while the demo runs: its D-pad and stick hold the arrows
-// along with the keyboard, pulling it out lets go of them, Start is Escape.
+// along with the keyboard, Start is Escape, pulling it out lets go.
 TEST_F(SdlDesktop, GamepadsAreKeysFromPlugToUnplug) {
   // SDL hands pad events only to a program with the keyboard focus, which
   // the offscreen driver gives no window.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
   Open(true);
-  SDL_VirtualJoystickDesc pad = {};
-  pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  pad.naxes = SDL_CONTROLLER_AXIS_MAX;
-  pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  int device = SDL_JoystickAttachVirtualEx(&pad);
+  SDL_VirtualJoystickDesc pad = {SDL_VIRTUAL_JOYSTICK_DESC_VERSION, SDL_JOYSTICK_TYPE_GAMECONTROLLER,
+                                 SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX};
+  const int device = SDL_JoystickAttachVirtualEx(&pad);
   SDL_Joystick* joystick = SDL_JoystickOpen(device);
-  ASSERT_NE(joystick, nullptr) << SDL_GetError();
   EXPECT_TRUE(Pump().empty());  // plugged in and opened; nothing held
   SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
   EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_LEFT}}));
@@ -246,23 +241,18 @@ TEST_F(SdlDesktop, GamepadsAreKeysFromPlugToUnplug) {
   SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -16384);  // half way: rest
   SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, 16385);
   EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_DOWN}, {HostEventKind::KeyUp, VK_LEFT}}));
-
-  // SDL lets go of an open pad's buttons and stick before it reports the
-  // pad gone; those releases are held back, so the host's own are seen.
-  SDL_JoystickClose(joystick);
-  SDL_EventState(SDL_CONTROLLERAXISMOTION, SDL_IGNORE);
-  SDL_JoystickDetachVirtual(device);
-  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyUp, VK_DOWN}}));
-  SDL_EventState(SDL_CONTROLLERAXISMOTION, SDL_ENABLE);
-
-  device = SDL_JoystickAttachVirtualEx(&pad);
-  joystick = SDL_JoystickOpen(device);
-  EXPECT_TRUE(Pump().empty());
   SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 1);
   EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_ESCAPE}}));
   SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 0);
   EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyUp, VK_ESCAPE}}));
+
+  // SDL lets go of an open pad's buttons and stick before it reports the
+  // pad gone; those releases are held back (until SDL_Quit), so the host's
+  // own are seen.
   SDL_JoystickClose(joystick);
+  SDL_EventState(SDL_CONTROLLERAXISMOTION, SDL_IGNORE);
+  SDL_JoystickDetachVirtual(device);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyUp, VK_DOWN}}));
 }
 
 // Nothing to draw while the window cannot be seen: the pump waits for the
