@@ -226,8 +226,9 @@ TEST_F(SdlDesktop, GamepadsAreKeysFromPlugToUnplug) {
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
   Open(true);
-  SDL_VirtualJoystickDesc pad = {SDL_VIRTUAL_JOYSTICK_DESC_VERSION, SDL_JOYSTICK_TYPE_GAMECONTROLLER,
-                                 SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX};
+  SDL_VirtualJoystickDesc pad = {SDL_VIRTUAL_JOYSTICK_DESC_VERSION,
+                                 SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                 SDL_CONTROLLER_BUTTON_MAX};
   const int device = SDL_JoystickAttachVirtualEx(&pad);
   SDL_Joystick* joystick = SDL_JoystickOpen(device);
   EXPECT_TRUE(Pump().empty());  // plugged in and opened; nothing held
