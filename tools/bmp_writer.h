@@ -1,7 +1,8 @@
 // Uncompressed BMP files and icon images: the pictures the data tools draw,
 // the frames the capture tool keeps, and the inputs the tests and fuzz seeds
 // build. Standard C++ only and free of the platform header, so a cross build
-// can compile it for the build machine and any host can link it.
+// can compile it for the build machine. Tools and tests use it; hosts write
+// their own files (a host includes nothing from tools/).
 #pragma once
 
 #include <cstddef>
