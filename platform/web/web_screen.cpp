@@ -72,6 +72,7 @@ EM_JS(void, WebCanvasShow, (const std::uint32_t* rgba, int width, int height), {
     screen.image = new ImageData(bytes, width, height);
   }
   screen.context.putImageData(screen.image, 0, 0);
+  if (Module["vornFramesShown"] === 0) Module["vornFirstFrameAt"] = performance.now();
   Module["vornFramesShown"] += 1;
 });
 
@@ -152,7 +153,7 @@ void HostRestoreDisplayMode() {
 
 // The expansion happens now, with the palette in effect now; the canvas
 // shows the result at the next animation frame, as a flip waits for the
-// vertical blank.
+// vertical blank. The gamepads are read then, once a frame shown.
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
   if (screen.rgba == nullptr || pixels == nullptr || palette == nullptr) return;
@@ -161,8 +162,10 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
   if (shownWidth <= 0 || shownHeight <= 0 || pitch < shownWidth) return;
   BuildColours(palette);
   Expand(pixels, pitch, shownWidth, shownHeight);
-  if (WebWaitForAnimationFrame() && screen.rgba != nullptr)
+  if (WebWaitForAnimationFrame() && screen.rgba != nullptr) {
     WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
+    WebGamepadsRead();
+  }
 }
 
 void WebScreenClose() {
