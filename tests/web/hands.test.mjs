@@ -8,7 +8,7 @@ import {describe, test} from "node:test";
 import {writeServiceWorker} from "../../web/service_worker_build.mjs";
 import {
   STAR_SPEEDS, assertScene, assertStarsMoved, framePair, inFirefox, nextFrame, onRunningPage, openPage, serveCopy,
-  streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage,
+  streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, withKeyHeld,
 } from "./kit.mjs";
 
 describe("steering without a keyboard, running without a network", () => {
@@ -67,6 +67,8 @@ describe("steering without a keyboard, running without a network", () => {
       await page.goto(site.url);
       await waitForRunning(page);
       await page.evaluate(() => window.plugIn());
+      await withKeyHeld(page, "ArrowDown", async () =>  // an idle pad lets go of nothing
+        assertStreaks(await settled(page), "Down on the keyboard, with a pad"));
       await page.evaluate(() => window.press(13, true));  // the D-pad's Down
       assertStreaks(await settled(page), "Down on the D-pad");
       assert.match(await statusText(page), /gamepad's D-pad/);
