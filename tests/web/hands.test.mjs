@@ -24,9 +24,8 @@ describe("steering without a keyboard, running without a network", () => {
   test("touch: the controls sit below the picture, steer while held and quit", {skip: inFirefox &&
        "touch is emulated through Chromium's own protocol"}, async () => {
     await onRunningPage(site, {width: 390, height: 844, touch: true}, async (page) => {
-      const boxes = await page.evaluate(() => [document.getElementById("screen"), ...document.querySelectorAll("[data-key]")]
-        .map((element) => ({name: element.getAttribute("aria-label"), ...element.getBoundingClientRect().toJSON()})));
-      const [picture, ...controls] = boxes;
+      const [picture, ...controls] = await page.$$eval("#screen, [data-key]", (elements) => elements.map(
+        (element) => ({name: element.getAttribute("aria-label"), ...element.getBoundingClientRect().toJSON()})));
       assert.deepEqual(controls.map((control) => control.name), ["Left", "Up", "Right", "Down", "Quit"]);
       for (const control of controls) {
         assert.ok(control.width >= 48 && control.height >= 48, `${control.name} is smaller than 48 pixels`);

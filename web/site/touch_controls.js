@@ -68,7 +68,8 @@ function vornTouchControls(onKey, onShown) {
     });
   window.addEventListener("blur", letGoAll);
   document.addEventListener("visibilitychange", () => { if (document.hidden) letGoAll(); });
-  panel.addEventListener("contextmenu", (event) => event.preventDefault());
+  // A long press on the controls or the picture opens no menu while they show.
+  panel.parentElement.addEventListener("contextmenu", (event) => { if (!panel.hidden) event.preventDefault(); });
 
   const coarse = window.matchMedia("(pointer: coarse)");
   panel.hidden = !coarse.matches;  // the page asks at once whether they show

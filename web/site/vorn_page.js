@@ -166,11 +166,13 @@
     say(text);
   }
 
+  const notLoaded = (error) => `the program could not be loaded (${error && error.message ? error.message : error})`;
+
   // Hands the compiled program to a run's module, as its instance.
   function instantiate(run, imports, receive) {
     program.then((compiled) => WebAssembly.instantiate(compiled, imports))
       .then((instance) => receive(instance))
-      .catch((error) => finish(run, null, `the program could not be loaded (${error && error.message ? error.message : error})`));
+      .catch((error) => finish(run, null, notLoaded(error)));
     return {};
   }
 
@@ -211,7 +213,7 @@
     try {
       await createVorn(run.module);
     } catch (error) {
-      finish(run, null, `the program could not be loaded (${error && error.message ? error.message : error})`);
+      finish(run, null, notLoaded(error));
     }
   }
 
