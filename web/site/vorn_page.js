@@ -23,8 +23,14 @@
 
   // The program's code is fetched and compiled once a visit, alongside the
   // scripts (the page preloads it), and every run starts from it: no run
-  // waits for it twice, and a visit never mixes code of two builds.
+  // waits for it twice, and a visit never mixes code of two builds. This
+  // script runs before vorn.js, so the compiling starts as early as it can;
+  // vorn.js, deferred after it, has run when DOMContentLoaded comes.
   const program = compile();
+  const scriptsRun = new Promise((resolve) => {
+    if (typeof createVorn === "function") resolve();
+    else document.addEventListener("DOMContentLoaded", resolve);
+  });
   program.catch(() => {});  // the run that needs it says what went wrong
   let sitePicture = fetchSitePicture();  // the first run's, also preloaded
   // Made now, while they load, rather than when the program first asks for
@@ -36,6 +42,7 @@
   let runCount = 0;
   let restarts = 0;    // a later restart makes an earlier one give way
   let picture = null;  // {name, bytes} the user chose; null: the site's ROCK8.BMP
+  let offlineAsked = false;
   let wakeLock = null;
   let askingWakeLock = false;
   // What the status line names to steer with: found as they show up.
@@ -141,12 +148,23 @@
     canvas.style.top = `${Math.floor((box.height - height) * ratio / 2) / ratio}px`;
   }
 
+  // The offline copy: the service worker keeps the whole site. Asked for
+  // once the first frame is shown (or a run ended without one), so that it
+  // never competes with the first frame.
+  function keepOfflineCopy() {
+    if (offlineAsked || !("serviceWorker" in navigator)) return;
+    offlineAsked = true;
+    navigator.serviceWorker.register("service_worker.js")
+      .catch((error) => console.warn(`Vorn: no offline copy (${error.message})`));
+  }
+
   function finish(run, exitCode, failure) {
     if (run.state === "ended") return;
     run.state = "ended";
     run.exitCode = exitCode;
     run.resolveEnded();
     keepScreenOn();
+    keepOfflineCopy();
     if (current !== run || run.stopping) return;
     againButton.hidden = false;
     if (failure !== undefined) {
@@ -192,6 +210,7 @@
         sayHowToSteer();
         keepScreenOn();
       },
+      onVornFirstFrame: keepOfflineCopy,
       onVornText: (line) => { if (!run.reason) run.reason = line; },
       onVornExit: (exitCode) => finish(run, exitCode),
       onAbort: (what) => finish(run, null, String(what)),
@@ -209,6 +228,7 @@
       run.bytes = fetched.bytes;
       run.note = fetched.note || "";
     }
+    await scriptsRun;
     if (current !== run) return;
     try {
       await createVorn(run.module);
@@ -276,12 +296,4 @@
   fit();
   start();
 
-  // The offline copy: the service worker keeps the whole site once the
-  // page has loaded, so that it does not compete with the first frame.
-  if ("serviceWorker" in navigator) {
-    window.addEventListener("load", () => {
-      navigator.serviceWorker.register("service_worker.js")
-        .catch((error) => console.warn(`Vorn: no offline copy (${error.message})`));
-    });
-  }
 })();
