@@ -16,6 +16,8 @@ const TYPES = {
   ".wasm": "application/wasm",
   ".bmp": "image/bmp",
   ".ico": "image/x-icon",
+  ".png": "image/png",
+  ".webmanifest": "application/manifest+json",
   ".css": "text/css; charset=utf-8",
 };
 

@@ -24,8 +24,8 @@ include(${VORN_EMSCRIPTEN_TOOLCHAIN})
 
 # WebAssembly's 128-bit vectors for the keyed blits' vector steps: every
 # browser of the last years runs them (Chrome 91, Firefox 89, Safari 16.4).
-set(CMAKE_C_FLAGS_INIT "-msimd128")
-set(CMAKE_CXX_FLAGS_INIT "-msimd128")
+set(CMAKE_C_FLAGS_INIT "-msimd128 -mbulk-memory")
+set(CMAKE_CXX_FLAGS_INIT "-msimd128 -mbulk-memory")
 
 set(VORN_NODE_PATH "/usr/share/nodejs" CACHE STRING "Where node finds the linker optimizer's modules")
 set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${VORN_NODE_PATH})

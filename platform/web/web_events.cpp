@@ -1,7 +1,9 @@
 // The user's side in a browser: the page's key, focus and visibility events
 // as host events. Keys come by their physical position (KeyboardEvent.code),
 // whatever the keyboard layout; the ones the program reads do nothing else
-// on the page (arrows and Space do not scroll it).
+// on the page (arrows and Space do not scroll it). The page's touch controls
+// and the gamepads hold keys too; the program hears of a key going down
+// when the first of them holds it and up when the last lets go.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -23,7 +25,12 @@ struct WebEvents {
   bool pageHidden = false;      // as the page says now
   bool reportedHidden = false;  // as last reported to the platform
   bool quitRequested = false;
+  unsigned held[WEB_KEY_SOURCES] = {};  // WebKeyBit sets, by source
+  unsigned reported = 0;                // the keys the program was told are down
 };
+
+// The keys the program reads, in the order of their WebKeyBit bits.
+const int kKeys[] = {VK_ESCAPE, VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
 
 WebEvents events;
 
@@ -89,30 +96,59 @@ int VirtualKeyOf(const char* code) {
 
 // Returning true keeps the page from acting on the key itself.
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
-  int key = VirtualKeyOf(event->code);
-  if (key == 0) return EM_FALSE;
-  if (eventType == EMSCRIPTEN_EVENT_KEYUP) {
-    Report(HostEventKind::KeyUp, key);
-  } else if (!event->repeat) {
-    Report(HostEventKind::KeyDown, key);
-  }
+  const unsigned bit = WebKeyBit(VirtualKeyOf(event->code));
+  if (bit == 0) return EM_FALSE;
+  const unsigned keys = events.held[WEB_KEYBOARD];
+  WebKeysHold(WEB_KEYBOARD, eventType == EMSCRIPTEN_EVENT_KEYUP ? keys & ~bit : keys | bit);
   return EM_TRUE;
+}
+
+// Every source lets go of everything; one that still holds a key says so
+// again (a pad at its next reading, a key or a finger when pressed anew).
+void ReleaseAll() {
+  for (unsigned& keys : events.held) keys = 0;
+  events.reported = 0;
 }
 
 // Key releases made while the page has no focus never arrive here.
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
+  ReleaseAll();
   Report(HostEventKind::AllKeysReleased, 0);
   return EM_FALSE;
 }
 
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
   events.pageHidden = event->hidden != 0;
-  if (events.pageHidden) Report(HostEventKind::AllKeysReleased, 0);
+  if (events.pageHidden) {
+    ReleaseAll();
+    Report(HostEventKind::AllKeysReleased, 0);
+  }
   WebWakeWaits();
   return EM_FALSE;
 }
 
 }  // namespace
+
+unsigned WebKeyBit(int virtualKey) {
+  for (unsigned i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
+    if (kKeys[i] == virtualKey) return 1u << i;
+  }
+  return 0;
+}
+
+void WebKeysHold(int source, unsigned keys) {
+  if (source < 0 || source >= WEB_KEY_SOURCES) return;
+  events.held[source] = keys;
+  unsigned now = 0;
+  for (unsigned held : events.held) now |= held;
+  const unsigned changed = now ^ events.reported;
+  for (unsigned i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
+    const unsigned bit = 1u << i;
+    if ((changed & bit) != 0)
+      Report((now & bit) != 0 ? HostEventKind::KeyDown : HostEventKind::KeyUp, kKeys[i]);
+  }
+  events.reported = now;
+}
 
 void WebEventsListen() {
   events = WebEvents();
@@ -123,9 +159,18 @@ void WebEventsListen() {
   // Not capturing: the window's own blur only, not every element's.
   emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnBlur);
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibilityChange);
+  WebGamepadsListen();
 }
 
 void WebEventsStop() { emscripten_html5_remove_all_event_listeners(); }
+
+// Called by the page's touch controls (Module._vorn_web_touch_key): the
+// control for this virtual key is held (1) or let go (0).
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_touch_key(int virtualKey, int held) {
+  const unsigned bit = WebKeyBit(virtualKey);
+  const unsigned keys = events.held[WEB_TOUCH];
+  WebKeysHold(WEB_TOUCH, held != 0 ? keys | bit : keys & ~bit);
+}
 
 // Called by the page (Module._vorn_web_request_quit) to end the run, as a
 // window's close button does.
@@ -159,6 +204,7 @@ int HostPumpEvents(HostEvent* reported, int capacity) {
   }
   if (events.keysDropped && events.count == 0 && taken < capacity) {
     events.keysDropped = false;
+    ReleaseAll();
     reported[taken++] = {HostEventKind::AllKeysReleased, 0};
   }
   return taken;

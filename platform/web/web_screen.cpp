@@ -72,6 +72,10 @@ EM_JS(void, WebCanvasShow, (const std::uint32_t* rgba, int width, int height), {
     screen.image = new ImageData(bytes, width, height);
   }
   screen.context.putImageData(screen.image, 0, 0);
+  if (Module["vornFramesShown"] === 0) {
+    Module["vornFirstFrameAt"] = performance.now();
+    if (Module["onVornFirstFrame"]) Module["onVornFirstFrame"]();
+  }
   Module["vornFramesShown"] += 1;
 });
 
@@ -124,6 +128,7 @@ bool HostOpenScreen(const char* title, int width, int height) {
 }
 
 // The buffer is the mode's size, made here once: presents allocate nothing.
+// It is not cleared: every present writes all of it before it is shown.
 bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
   if (bitsPerPixel != 8 || !screen.open || !ModeSizeAllowed(width, height)) return false;
   if (screen.rgba != nullptr && width == screen.modeWidth && height == screen.modeHeight) {
@@ -131,7 +136,7 @@ bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
   }
   HostRestoreDisplayMode();
   auto* rgba = static_cast<std::uint32_t*>(
-      std::calloc(std::size_t(width) * std::size_t(height), sizeof(std::uint32_t)));
+      std::malloc(std::size_t(width) * std::size_t(height) * sizeof(std::uint32_t)));
   if (rgba == nullptr) {
     HostDebugText("vorn: there is not enough memory for the display mode");
     return false;
@@ -152,7 +157,7 @@ void HostRestoreDisplayMode() {
 
 // The expansion happens now, with the palette in effect now; the canvas
 // shows the result at the next animation frame, as a flip waits for the
-// vertical blank.
+// vertical blank. The gamepads are read then, once a frame shown.
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
   if (screen.rgba == nullptr || pixels == nullptr || palette == nullptr) return;
@@ -161,8 +166,10 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
   if (shownWidth <= 0 || shownHeight <= 0 || pitch < shownWidth) return;
   BuildColours(palette);
   Expand(pixels, pitch, shownWidth, shownHeight);
-  if (WebWaitForAnimationFrame() && screen.rgba != nullptr)
+  if (WebWaitForAnimationFrame() && screen.rgba != nullptr) {
     WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
+    WebGamepadsRead();
+  }
 }
 
 void WebScreenClose() {

@@ -6,11 +6,11 @@ import {describe, test} from "node:test";
 
 import {
   STAR_INDICES, STAR_SPEEDS, assertStarsMoved, framePair, nextFrame, onRunningPage,
-  starsFoundMoved, streakShare, useSiteInChromium, withKeyHeld,
+  starsFoundMoved, streakShare, useSiteInBrowser, withKeyHeld,
 } from "./kit.mjs";
 
 describe("the keys in a browser", () => {
-  const site = useSiteInChromium();
+  const site = useSiteInBrowser();
 
   test("no key: every star falls by its own speed", async () => {
     await onRunningPage(site, {}, async (page) => {
@@ -69,8 +69,8 @@ describe("the keys in a browser", () => {
             if (!event.defaultPrevented) window.keysLeftToPage.push(`${type} ${event.code}`);
           });
       });
-      // Space last: it also ends the run, once let go.
-      for (const key of ["ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "Space"])
+      // Space (" ") last: it also ends the run, once let go.
+      for (const key of ["ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", " "])
         await page.keyboard.press(key);
       assert.deepEqual(await page.evaluate(() => window.keysLeftToPage), []);
     });

@@ -1,6 +1,7 @@
 // The browser checks' one kit: the site served on 127.0.0.1, Debian's
-// Chromium started headless through puppeteer-core, the page's run state,
-// the canvas read back, and what its pixels are (stars, rocks, black).
+// Chromium (or Firefox) started headless through puppeteer-core, the page's
+// run state, the canvas read back, and what its pixels are (stars, rocks,
+// black).
 // Every wait is bounded and says what it waited for when it gives up.
 import {mkdtemp, rm, cp, readFile, writeFile} from "node:fs/promises";
 import {existsSync} from "node:fs";
@@ -27,25 +28,33 @@ export const STAR_INDICES = [236, 239, 242, 245];
 export const STAR_SPEEDS = {236: 7, 239: 5, 242: 3, 245: 1};
 const WAIT_MS = 15000;
 
-function chromiumPath() {
-  const candidates = [process.env.CHROMIUM, "/usr/lib/chromium/chromium", "/usr/bin/chromium"];
+// The browser the checks run in: Debian's Chromium, or its firefox-esr
+// with VORN_BROWSER=firefox (checks that need Chromium's own emulation
+// skip themselves there).
+export const inFirefox = process.env.VORN_BROWSER === "firefox";
+
+function browserPath() {
+  const candidates = inFirefox ? [process.env.FIREFOX, "/usr/bin/firefox-esr", "/usr/bin/firefox"]
+                               : [process.env.CHROMIUM, "/usr/lib/chromium/chromium", "/usr/bin/chromium"];
   const found = candidates.find((candidate) => candidate && existsSync(candidate));
-  if (!found) throw new Error("no Chromium found: install Debian's chromium or set CHROMIUM");
+  const name = inFirefox ? "firefox-esr" : "chromium";
+  if (!found) throw new Error(`no ${name} found: install Debian's ${name} or set ${inFirefox ? "FIREFOX" : "CHROMIUM"}`);
   return found;
 }
 
-// Headless Chromium with a fresh profile. Without the networking switches
-// it reaches for services a closed network refuses.
+// The browser, headless, with a fresh profile. Without the networking
+// switches Chromium reaches for services a closed network refuses.
 export async function startBrowser() {
-  const profile = await mkdtemp(path.join(os.tmpdir(), "vorn-chromium-"));
+  const profile = await mkdtemp(path.join(os.tmpdir(), "vorn-browser-"));
   const browser = await puppeteer.launch({
-    executablePath: chromiumPath(),
+    browser: inFirefox ? "firefox" : "chrome",
+    executablePath: browserPath(),
     headless: true,
     userDataDir: profile,
     timeout: 30000,
     protocolTimeout: 60000,
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+    args: inFirefox ? [] : ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                            "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
   return {
     browser,
@@ -57,43 +66,52 @@ export async function startBrowser() {
 }
 
 // A copy of the built site in a scratch folder, served on 127.0.0.1, so a
-// check can take files away or change them. close() ends both.
+// check can take files away or change them. stop() ends the server alone
+// and serve() starts it again at the same address; close() ends both.
 export async function serveCopy({without = []} = {}) {
   if (!existsSync(path.join(site, "index.html")))
     throw new Error(`no site in ${site}: build it first (cmake --preset web && cmake --build --preset web)`);
   const folder = await mkdtemp(path.join(os.tmpdir(), "vorn-site-"));
   await cp(site, folder, {recursive: true});
   for (const name of without) await rm(path.join(folder, name), {force: true});
-  const {server, url} = await serveSite(folder);
+  let {server, url} = await serveSite(folder);
+  const port = Number(new URL(url).port);
+  const stop = async () => {
+    server?.closeAllConnections();
+    await new Promise((resolve) => (server ? server.close(resolve) : resolve()));
+    server = null;
+  };
   return {
     url,
     folder,
+    stop,
+    async serve() { ({server} = await serveSite(folder, port)); },
     async close() {
-      server.closeAllConnections();
-      await new Promise((resolve) => server.close(resolve));
+      await stop();
       await rm(folder, {recursive: true, force: true});
     },
   };
 }
 
 // For a describe block: before its tests, the site (a scratch copy) is
-// served and Chromium started; after them both end. Returns the context the
-// tests share: {browser, url, rocks (the site's ROCK8.BMP, read), scratch
-// (a folder for files a test writes)}.
-export function useSiteInChromium() {
+// served and the browser started; after them both end. Returns the context
+// the tests share: {browser, url, served, rocks (the site's ROCK8.BMP,
+// read), scratch (a folder for files a test writes)}.
+export function useSiteInBrowser() {
   const context = {};
-  let chromium;
+  let started;
   let served;
   before(async () => {
     context.rocks = await readRockFile(path.join(site, "ROCK8.BMP"));
     context.scratch = await mkdtemp(path.join(os.tmpdir(), "vorn-web-"));
     served = await serveCopy();
-    chromium = await startBrowser();
+    started = await startBrowser();
     context.url = served.url;
-    context.browser = chromium.browser;
+    context.served = served;
+    context.browser = started.browser;
   });
   after(async () => {
-    await chromium?.close();
+    await started?.close();
     await served?.close();
     if (context.scratch) await rm(context.scratch, {recursive: true, force: true});
   });
@@ -113,9 +131,10 @@ export async function onRunningPage(context, options, fn) {
   }
 }
 
-// Opens the page in a new tab and keeps what its console says. problems()
-// lists console errors, uncaught exceptions and failed requests.
-export async function openPage(browser, url, {width = 1280, height = 800} = {}) {
+// Opens the page in a new tab, as a phone's when touch, and keeps what its
+// console says. problems() lists console errors, uncaught exceptions and
+// failed requests.
+export async function openPage(browser, url, {width = 1280, height = 800, touch = false} = {}) {
   const page = await browser.newPage();
   const seen = [];
   page.on("console", (message) => {
@@ -123,7 +142,7 @@ export async function openPage(browser, url, {width = 1280, height = 800} = {}) 
   });
   page.on("pageerror", (error) => seen.push(`exception: ${error.message}`));
   page.on("requestfailed", (request) => seen.push(`request failed: ${request.url()}`));
-  await page.setViewport({width, height});
+  await page.setViewport({width, height, hasTouch: touch, isMobile: touch});
   await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
   page.problems = () => seen.slice();
   return page;
@@ -253,19 +272,21 @@ export function assertScene(pixels, picture, what) {
 
 // Of every star colour, at least the share minimum of the stars of a frame
 // pair's first frame is found in its second, rowsPerFrame(index) rows a
-// frame lower.
-export function assertStarsMoved(pair, picture, rowsPerFrame, minimum, what) {
+// frame lower (and leftPerFrame(index) columns a frame to the left).
+export function assertStarsMoved(pair, picture, rowsPerFrame, minimum, what, leftPerFrame = () => 0) {
   for (const index of STAR_INDICES) {
     const rows = rowsPerFrame(index) * pair.apart;
-    const share = starsFoundMoved(pair.first.pixels, pair.second.pixels, picture, index, rows);
+    const left = leftPerFrame(index) * pair.apart;
+    const share = starsFoundMoved(pair.first.pixels, pair.second.pixels, picture, index, rows, left);
     assert.ok(share >= minimum, `${what}: of the stars of colour ${index}, ${share.toFixed(2)} ` +
-              `were ${rows} rows lower ${pair.apart} frame(s) later`);
+              `were ${rows} rows lower and ${left} columns left ${pair.apart} frame(s) later`);
   }
 }
 
 // Of the pixels of the star colour index in `from`, the share whose colour
-// is found again in `to` after moving down by rows (wrapping at the bottom).
-export function starsFoundMoved(from, to, picture, index, rows) {
+// is found again in `to` after moving down by rows and left by columns
+// (wrapping at the edges).
+export function starsFoundMoved(from, to, picture, index, rows, columns = 0) {
   const colour = picture.palette[index];
   let total = 0;
   let found = 0;
@@ -274,7 +295,7 @@ export function starsFoundMoved(from, to, picture, index, rows) {
     for (let x = 0; x < WIDTH; ++x) {
       if (from[y * WIDTH + x] !== colour) continue;
       total += 1;
-      if (to[target + x] === colour) found += 1;
+      if (to[target + (((x - columns) % WIDTH) + WIDTH) % WIDTH] === colour) found += 1;
     }
   }
   return total === 0 ? 0 : found / total;

@@ -6,14 +6,14 @@ import {describe, test} from "node:test";
 
 import {
   STAR_INDICES, classify, fuzzSeeds, nextFrame, openPage, readRockFile, serveCopy, statusText,
-  useSiteInChromium, waitForEnd, waitForRunning, waitInPage, writeSquareRocks,
+  useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, writeSquareRocks,
 } from "./kit.mjs";
 
 // Seeds the program refuses, each for its own reason.
 const HOSTILE = ["bmp/sixteen_bit.bmp", "bmp/thirty_two_bit.bmp", "bmp/size_zero.bmp", "bmp/top_down.bmp"];
 
 describe("runs of the demo in a browser", () => {
-  const site = useSiteInChromium();
+  const site = useSiteInBrowser();
 
   async function withPage(url, fn) {
     const page = await openPage(site.browser, url);

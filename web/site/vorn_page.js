@@ -1,8 +1,9 @@
 // The page around the demo. Each run is a fresh module from createVorn
 // (vorn.js), as a new process would be, with ROCK8.BMP in its /vorn folder:
 // the site's own, fetched afresh, or a picture the user chose. The status
-// line says how a run ended; "Run again" starts another. The canvas is kept
-// as large as the stage allows, in whole multiples where they fit.
+// line says how a run ended and how to steer one that runs; "Run again"
+// starts another. The canvas is kept as large as the stage allows, in whole
+// multiples where they fit, with the touch controls beside or below it.
 // window.vorn tells the state of the current run, for the curious and for
 // the browser checks.
 "use strict";
@@ -20,10 +21,39 @@
   const fullscreenButton = document.getElementById("fullscreen");
   const pictureInput = document.getElementById("picture");
 
+  // The program's code is fetched and compiled once a visit, alongside the
+  // scripts (the page preloads it), and every run starts from it: no run
+  // waits for it twice, and a visit never mixes code of two builds. This
+  // script runs before vorn.js, so the compiling starts as early as it can;
+  // vorn.js, deferred after it, has run when DOMContentLoaded comes.
+  const program = compile();
+  const scriptsRun = new Promise((resolve) => {
+    if (typeof createVorn === "function") resolve();
+    else document.addEventListener("DOMContentLoaded", resolve);
+  });
+  program.catch(() => {});  // the run that needs it says what went wrong
+  let sitePicture = fetchSitePicture();  // the first run's, also preloaded
+  // Made now, while they load, rather than when the program first asks for
+  // it: the program is then handed this same context.
+  canvas.getContext("2d", {alpha: false});
+
   let current = null;  // the run in progress, or the last one
+  let firstRun = null;
   let runCount = 0;
   let restarts = 0;    // a later restart makes an earlier one give way
   let picture = null;  // {name, bytes} the user chose; null: the site's ROCK8.BMP
+  let offlineAsked = false;
+  let wakeLock = null;
+  let askingWakeLock = false;
+  // What the status line names to steer with: found as they show up.
+  const inputs = {keys: !window.matchMedia("(pointer: coarse)").matches, touch: false, pad: false};
+
+  const touch = vornTouchControls(touchKey, () => {
+    inputs.touch = true;
+    fit();
+    sayHowToSteer();
+  });
+  inputs.touch = touch.shown;
 
   window.vorn = {
     get state() { return current ? current.state : "loading"; },
@@ -31,6 +61,8 @@
     get reason() { return current ? current.reason : ""; },
     get frames() { return current && current.module.vornFramesShown ? current.module.vornFramesShown : 0; },
     get runs() { return runCount; },
+    // When the first run showed its first frame, in ms from navigation.
+    get firstFrameAt() { return firstRun && firstRun.module.vornFirstFrameAt || null; },
   };
 
   function say(text) {
@@ -39,32 +71,91 @@
 
   const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+  // Compiled while it downloads, unless the server does not say it is
+  // WebAssembly; then from the whole file.
+  async function compile() {
+    const response = await fetch("vorn.wasm");
+    if (!response.ok) throw new Error(`vorn.wasm: HTTP ${response.status}`);
+    const type = (response.headers.get("Content-Type") || "").split(";")[0].trim();
+    if (type === "application/wasm") return WebAssembly.compileStreaming(response);
+    return WebAssembly.compile(await response.arrayBuffer());
+  }
+
+  // Fetched afresh (revalidated) every time, so that a ROCK8.BMP replaced
+  // on the server is the next run's. {bytes} or {note} on failure.
+  async function fetchSitePicture(cache = "default") {
+    try {
+      const response = await fetch("ROCK8.BMP", {cache});
+      if (response.ok) return {bytes: new Uint8Array(await response.arrayBuffer())};
+      return {note: `the site has no ROCK8.BMP: HTTP ${response.status}`};
+    } catch (error) {
+      return {note: `ROCK8.BMP could not be fetched: ${error.message}`};
+    }
+  }
+
+  function sayHowToSteer() {
+    if (!current || current.state !== "running" || current.stopping) return;
+    const ways = [];
+    if (inputs.touch) ways.push("the on-screen arrows steer; Quit ends the run");
+    if (inputs.keys || ways.length === 0) ways.push("the arrow keys steer; Escape or Space quits");
+    if (inputs.pad) ways.push("a gamepad's D-pad or left stick steers; Start or B quits");
+    say(`Running: ${ways.join("; ")}.`);
+  }
+
+  function touchKey(key, held) {
+    if (current && current.state === "running") current.module._vorn_web_touch_key(key, held ? 1 : 0);
+  }
+
+  // The screen stays on while a run goes on in sight; the browser lets go
+  // of the lock by itself when the page is hidden.
+  async function keepScreenOn() {
+    const wanted = current && current.state === "running" && document.visibilityState === "visible";
+    if (!wanted && wakeLock) {
+      const lock = wakeLock;
+      wakeLock = null;
+      lock.release().catch(() => {});
+    }
+    if (!wanted || wakeLock || askingWakeLock || !navigator.wakeLock) return;
+    askingWakeLock = true;
+    try {
+      wakeLock = await navigator.wakeLock.request("screen");
+      wakeLock.addEventListener("release", () => { wakeLock = null; });
+    } catch (error) {
+      // Refused (no permission, battery saver): the screen may dim.
+    } finally {
+      askingWakeLock = false;
+    }
+    keepScreenOn();  // the run may have ended meanwhile
+  }
+
   // Nearest-neighbour scaling through CSS: the largest whole multiple of the
   // canvas in device pixels that fits, or a smaller fraction when none does;
   // centred on whole device pixels, so every canvas pixel covers the same
   // number of screen pixels.
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const room = {width: stage.clientWidth * ratio, height: stage.clientHeight * ratio};
-    const fits = Math.min(room.width / canvas.width, room.height / canvas.height);
-    const scale = fits >= 1 ? Math.floor(fits) : fits;
-    const width = Math.round(canvas.width * scale);
-    const height = Math.round(canvas.height * scale);
-    canvas.style.width = `${width / ratio}px`;
-    canvas.style.height = `${height / ratio}px`;
-    canvas.style.left = `${Math.floor((room.width - width) / 2) / ratio}px`;
-    canvas.style.top = `${Math.floor((room.height - height) / 2) / ratio}px`;
+    const measure = (box) => {
+      const fits = Math.min(box.width * ratio / canvas.width, box.height * ratio / canvas.height);
+      const scale = fits >= 1 ? Math.floor(fits) : fits;
+      return {width: Math.round(canvas.width * scale) / ratio, height: Math.round(canvas.height * scale) / ratio};
+    };
+    let box = {width: stage.clientWidth, height: stage.clientHeight};
+    if (touch.shown) box = touch.place(box, measure);
+    const {width, height} = measure(box);
+    canvas.style.width = `${width}px`;
+    canvas.style.height = `${height}px`;
+    canvas.style.left = `${Math.floor((box.width - width) * ratio / 2) / ratio}px`;
+    canvas.style.top = `${Math.floor((box.height - height) * ratio / 2) / ratio}px`;
   }
 
-  async function fetchSitePicture(run) {
-    try {
-      const response = await fetch("ROCK8.BMP", {cache: "no-store"});
-      if (response.ok) return new Uint8Array(await response.arrayBuffer());
-      run.note = `the site has no ROCK8.BMP: HTTP ${response.status}`;
-    } catch (error) {
-      run.note = `ROCK8.BMP could not be fetched: ${error.message}`;
-    }
-    return null;
+  // The offline copy: the service worker keeps the whole site. Asked for
+  // once the first frame is shown (or a run ended without one), so that it
+  // never competes with the first frame.
+  function keepOfflineCopy() {
+    if (offlineAsked || !("serviceWorker" in navigator)) return;
+    offlineAsked = true;
+    navigator.serviceWorker.register("service_worker.js")
+      .catch((error) => console.warn(`Vorn: no offline copy (${error.message})`));
   }
 
   function finish(run, exitCode, failure) {
@@ -72,6 +163,8 @@
     run.state = "ended";
     run.exitCode = exitCode;
     run.resolveEnded();
+    keepScreenOn();
+    keepOfflineCopy();
     if (current !== run || run.stopping) return;
     againButton.hidden = false;
     if (failure !== undefined) {
@@ -91,11 +184,22 @@
     say(text);
   }
 
+  const notLoaded = (error) => `the program could not be loaded (${error && error.message ? error.message : error})`;
+
+  // Hands the compiled program to a run's module, as its instance.
+  function instantiate(run, imports, receive) {
+    program.then((compiled) => WebAssembly.instantiate(compiled, imports))
+      .then((instance) => receive(instance))
+      .catch((error) => finish(run, null, notLoaded(error)));
+    return {};
+  }
+
   async function start() {
     const run = {state: "starting", exitCode: null, reason: "", note: "", picture, stopping: false};
     run.ended = new Promise((resolve) => { run.resolveEnded = resolve; });
     run.module = {
       canvas,
+      instantiateWasm: (imports, receive) => instantiate(run, imports, receive),
       preRun: [(module) => {
         module.FS.mkdir("/vorn");
         if (run.bytes) module.FS.writeFile("/vorn/ROCK8.BMP", run.bytes);
@@ -103,22 +207,33 @@
       onRuntimeInitialized: () => {
         if (current !== run || run.state !== "starting") return;
         run.state = "running";
-        say("Running: the arrows steer; Escape or Space quits.");
+        sayHowToSteer();
+        keepScreenOn();
       },
+      onVornFirstFrame: keepOfflineCopy,
       onVornText: (line) => { if (!run.reason) run.reason = line; },
       onVornExit: (exitCode) => finish(run, exitCode),
       onAbort: (what) => finish(run, null, String(what)),
     };
     current = run;
+    if (!firstRun) firstRun = run;
     runCount += 1;
     againButton.hidden = true;
     say(picture ? `Starting with your picture “${picture.name}”…` : "Starting…");
-    run.bytes = picture ? picture.bytes : await fetchSitePicture(run);
+    if (picture) {
+      run.bytes = picture.bytes;
+    } else {
+      const fetched = await (sitePicture || fetchSitePicture("no-cache"));
+      sitePicture = null;
+      run.bytes = fetched.bytes;
+      run.note = fetched.note || "";
+    }
+    await scriptsRun;
     if (current !== run) return;
     try {
       await createVorn(run.module);
     } catch (error) {
-      finish(run, null, `the program could not be loaded (${error && error.message ? error.message : error})`);
+      finish(run, null, notLoaded(error));
     }
   }
 
@@ -157,6 +272,11 @@
     }
   }
 
+  function followGamepads() {
+    inputs.pad = [...(navigator.getGamepads ? navigator.getGamepads() : [])].some((pad) => pad && pad.connected);
+    sayHowToSteer();
+  }
+
   againButton.addEventListener("click", () => { restart(); });
   pictureInput.addEventListener("change", () => { choosePicture(); });
   fullscreenButton.hidden = !document.fullscreenEnabled;
@@ -164,7 +284,16 @@
   document.addEventListener("fullscreenchange", () => {
     fullscreenButton.textContent = document.fullscreenElement ? "Leave full screen" : "Full screen";
   });
+  window.addEventListener("keydown", () => {
+    if (inputs.keys) return;
+    inputs.keys = true;
+    sayHowToSteer();
+  });
+  window.addEventListener("gamepadconnected", followGamepads);
+  window.addEventListener("gamepaddisconnected", followGamepads);
+  document.addEventListener("visibilitychange", keepScreenOn);
   new ResizeObserver(fit).observe(stage);
   fit();
   start();
+
 })();

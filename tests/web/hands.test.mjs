@@ -1,0 +1,113 @@
+// Steering without a keyboard, and the page without a network: the touch
+// controls on a phone-sized page, a gamepad, and the offline copy.
+import assert from "node:assert/strict";
+import {appendFile} from "node:fs/promises";
+import path from "node:path";
+import {describe, test} from "node:test";
+
+import {writeServiceWorker} from "../../web/service_worker_build.mjs";
+import {
+  STAR_SPEEDS, assertScene, assertStarsMoved, framePair, inFirefox, nextFrame, onRunningPage, openPage, serveCopy,
+  streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, withKeyHeld,
+} from "./kit.mjs";
+
+describe("steering without a keyboard, running without a network", () => {
+  const site = useSiteInBrowser();
+
+  // The two frames after the next, once what was just done has taken hold.
+  const settled = async (page) => (await nextFrame(page)) && framePair(page);
+  const assertStreaks = (pair, what, minimum = 0.6) =>
+    assert.ok(streakShare(pair.second.pixels, site.rocks) >= minimum, `${what}: the stars do not streak`);
+  const assertNoStreaks = (pair, what) =>
+    assert.ok(streakShare(pair.second.pixels, site.rocks) < 0.2, `${what}: the stars still streak`);
+
+  test("touch: the controls sit below the picture, steer while held and quit", {skip: inFirefox &&
+       "touch is emulated through Chromium's own protocol"}, async () => {
+    await onRunningPage(site, {width: 390, height: 844, touch: true}, async (page) => {
+      const [picture, ...controls] = await page.$$eval("#screen, [data-key]", (elements) => elements.map(
+        (element) => ({name: element.getAttribute("aria-label"), ...element.getBoundingClientRect().toJSON()})));
+      assert.deepEqual(controls.map((control) => control.name), ["Left", "Up", "Right", "Down", "Quit"]);
+      for (const control of controls) {
+        assert.ok(control.width >= 48 && control.height >= 48, `${control.name} is smaller than 48 pixels`);
+        assert.ok(control.top >= picture.bottom, `${control.name} overlaps the picture`);
+      }
+      const at = Object.fromEntries(controls.map((c) => [c.name, {x: c.x + c.width / 2, y: c.y + c.height / 2}]));
+      const cdp = await page.createCDPSession();
+      const touch = (type, ...names) => cdp.send("Input.dispatchTouchEvent",
+        {type, touchPoints: names.map((name, id) => ({...at[name], id}))});
+      await touch("touchStart", "Down");
+      assertStreaks(await settled(page), "Down touched");
+      await touch("touchStart", "Down", "Left");
+      const both = await settled(page);
+      assertStreaks(both, "Down and Left touched");
+      assertStarsMoved(both, site.rocks, (index) => 2 * STAR_SPEEDS[index] + 3, 0.5, "Down and Left touched",
+                       (index) => STAR_SPEEDS[index] + 3);
+      await touch("touchEnd");
+      assertNoStreaks(await settled(page), "fingers lifted");
+      await touch("touchStart", "Quit");
+      await nextFrame(page);
+      await touch("touchEnd");
+      await waitForEnd(page);
+      assert.equal(await page.evaluate(() => window.vorn.exitCode), 0);
+    });
+  });
+
+  test("a gamepad: the D-pad steers, Start quits", async () => {
+    const page = await site.browser.newPage();
+    // A standard pad of the page's own, made known as a browser would.
+    await page.evaluateOnNewDocument(() => {
+      const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+                   axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+      Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
+      window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
+      window.plugIn = () => window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
+    });
+    try {
+      await page.goto(site.url);
+      await waitForRunning(page);
+      await page.evaluate(() => window.plugIn());
+      await withKeyHeld(page, "ArrowDown", async () =>  // an idle pad lets go of nothing
+        assertStreaks(await settled(page), "Down on the keyboard, with a pad"));
+      await page.evaluate(() => window.press(13, true));  // the D-pad's Down
+      assertStreaks(await settled(page), "Down on the D-pad");
+      assert.match(await statusText(page), /gamepad's D-pad/);
+      await page.evaluate(() => window.press(13, false));
+      assertNoStreaks(await settled(page), "the D-pad let go");
+      await page.evaluate(() => window.press(9, true));  // Start
+      await nextFrame(page);
+      await page.evaluate(() => window.press(9, false));
+      await waitForEnd(page);
+      assert.equal(await page.evaluate(() => window.vorn.exitCode), 0);
+    } finally {
+      await page.close();
+    }
+  });
+
+  test("offline: after one visit the page runs without the server; a new build replaces the copy", async () => {
+    const served = await serveCopy();
+    const page = await openPage(site.browser, served.url);
+    try {
+      await waitForRunning(page);
+      await waitInPage(page, "the offline copy", () => navigator.serviceWorker.controller !== null);
+      await served.stop();
+      await page.reload();
+      await waitForRunning(page);
+      assertScene((await nextFrame(page)).pixels, site.rocks, "offline, with the kept ROCK8.BMP");
+
+      // The next build: vorn.js marked, its worker written for it.
+      await appendFile(path.join(served.folder, "vorn.js"), "\nvar vornNextBuild = true;\n");
+      const build = await writeServiceWorker(served.folder);
+      await served.serve();
+      await page.reload();
+      await waitInPage(page, "the new build's copy, alone", async (name) =>
+        (await caches.keys()).join() === name, `vorn-${build}`);
+      await page.reload();
+      await waitForRunning(page);
+      assert.equal(await page.evaluate(() => window.vornNextBuild), true, "the old build still runs");
+      assert.deepEqual(page.problems().filter((problem) => !/request failed/.test(problem)), []);
+    } finally {
+      await page.close();
+      await served.close();
+    }
+  });
+});
