@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr int kMaxPads = HELD_MAX_SOURCES - 1;
+constexpr int kMaxPads = 8;
+static_assert(HELD_KEYBOARD + kMaxPads < HELD_MAX_SOURCES, "a source for every pad");
 // Past half way a stick holds its arrow; everything nearer the middle is
 // dead zone, so that a stick at rest, or drifting, holds nothing.
 constexpr int kStickHalfWay = 16384;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "portable/host.h"
+#include "web_keys.h"
 #include "web_screen.h"
 
 namespace {
@@ -25,12 +26,7 @@ struct WebEvents {
   bool pageHidden = false;      // as the page says now
   bool reportedHidden = false;  // as last reported to the platform
   bool quitRequested = false;
-  unsigned held[WEB_KEY_SOURCES] = {};  // WebKeyBit sets, by source
-  unsigned reported = 0;                // the keys the program was told are down
 };
-
-// The keys the program reads, in the order of their WebKeyBit bits.
-const int kKeys[] = {VK_ESCAPE, VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
 
 WebEvents events;
 
@@ -96,23 +92,18 @@ int VirtualKeyOf(const char* code) {
 
 // Returning true keeps the page from acting on the key itself.
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
-  const unsigned bit = WebKeyBit(VirtualKeyOf(event->code));
+  const unsigned bit = HeldKeyBit(VirtualKeyOf(event->code));
   if (bit == 0) return EM_FALSE;
-  const unsigned keys = events.held[WEB_KEYBOARD];
-  WebKeysHold(WEB_KEYBOARD, eventType == EMSCRIPTEN_EVENT_KEYUP ? keys & ~bit : keys | bit);
+  const unsigned keys = HeldKeysOf(HELD_KEYBOARD);
+  WebKeysHold(HELD_KEYBOARD, eventType == EMSCRIPTEN_EVENT_KEYUP ? keys & ~bit : keys | bit);
   return EM_TRUE;
 }
 
+// Key releases made while the page has no focus never arrive here.
 // Every source lets go of everything; one that still holds a key says so
 // again (a pad at its next reading, a key or a finger when pressed anew).
-void ReleaseAll() {
-  for (unsigned& keys : events.held) keys = 0;
-  events.reported = 0;
-}
-
-// Key releases made while the page has no focus never arrive here.
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
-  ReleaseAll();
+  HeldKeysForgetAll();
   Report(HostEventKind::AllKeysReleased, 0);
   return EM_FALSE;
 }
@@ -120,7 +111,7 @@ EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
   events.pageHidden = event->hidden != 0;
   if (events.pageHidden) {
-    ReleaseAll();
+    HeldKeysForgetAll();
     Report(HostEventKind::AllKeysReleased, 0);
   }
   WebWakeWaits();
@@ -129,29 +120,15 @@ EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 
 }  // namespace
 
-unsigned WebKeyBit(int virtualKey) {
-  for (unsigned i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
-    if (kKeys[i] == virtualKey) return 1u << i;
-  }
-  return 0;
-}
-
 void WebKeysHold(int source, unsigned keys) {
-  if (source < 0 || source >= WEB_KEY_SOURCES) return;
-  events.held[source] = keys;
-  unsigned now = 0;
-  for (unsigned held : events.held) now |= held;
-  const unsigned changed = now ^ events.reported;
-  for (unsigned i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
-    const unsigned bit = 1u << i;
-    if ((changed & bit) != 0)
-      Report((now & bit) != 0 ? HostEventKind::KeyDown : HostEventKind::KeyUp, kKeys[i]);
-  }
-  events.reported = now;
+  HostEvent changes[HELD_KEY_COUNT];
+  const int count = HeldKeysSet(source, keys, changes);
+  for (int i = 0; i < count; ++i) Report(changes[i].kind, changes[i].virtualKey);
 }
 
 void WebEventsListen() {
   events = WebEvents();
+  HeldKeysForgetAll();
   events.pageHidden = WebPageIsHidden() != 0;
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
@@ -167,8 +144,8 @@ void WebEventsStop() { emscripten_html5_remove_all_event_listeners(); }
 // Called by the page's touch controls (Module._vorn_web_touch_key): the
 // control for this virtual key is held (1) or let go (0).
 extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_touch_key(int virtualKey, int held) {
-  const unsigned bit = WebKeyBit(virtualKey);
-  const unsigned keys = events.held[WEB_TOUCH];
+  const unsigned bit = HeldKeyBit(virtualKey);
+  const unsigned keys = HeldKeysOf(WEB_TOUCH);
   WebKeysHold(WEB_TOUCH, held != 0 ? keys | bit : keys & ~bit);
 }
 
@@ -204,7 +181,7 @@ int HostPumpEvents(HostEvent* reported, int capacity) {
   }
   if (events.keysDropped && events.count == 0 && taken < capacity) {
     events.keysDropped = false;
-    ReleaseAll();
+    HeldKeysForgetAll();
     reported[taken++] = {HostEventKind::AllKeysReleased, 0};
   }
   return taken;

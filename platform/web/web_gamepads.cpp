@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "portable/host.h"
+#include "web_keys.h"
 #include "web_screen.h"
 
 namespace {
@@ -39,17 +40,17 @@ bool Pressed(const EmscriptenGamepadEvent& state, int button) {
 unsigned KeysOf(const EmscriptenGamepadEvent& state) {
   unsigned keys = 0;
   if (state.numAxes >= 2) {
-    if (state.axis[0] < -kStickHalfWay) keys |= WebKeyBit(VK_LEFT);
-    if (state.axis[0] > kStickHalfWay) keys |= WebKeyBit(VK_RIGHT);
-    if (state.axis[1] < -kStickHalfWay) keys |= WebKeyBit(VK_UP);
-    if (state.axis[1] > kStickHalfWay) keys |= WebKeyBit(VK_DOWN);
+    if (state.axis[0] < -kStickHalfWay) keys |= HeldKeyBit(VK_LEFT);
+    if (state.axis[0] > kStickHalfWay) keys |= HeldKeyBit(VK_RIGHT);
+    if (state.axis[1] < -kStickHalfWay) keys |= HeldKeyBit(VK_UP);
+    if (state.axis[1] > kStickHalfWay) keys |= HeldKeyBit(VK_DOWN);
   }
   if (std::strcmp(state.mapping, "standard") != 0) return keys;
-  if (Pressed(state, DPAD_LEFT)) keys |= WebKeyBit(VK_LEFT);
-  if (Pressed(state, DPAD_RIGHT)) keys |= WebKeyBit(VK_RIGHT);
-  if (Pressed(state, DPAD_UP)) keys |= WebKeyBit(VK_UP);
-  if (Pressed(state, DPAD_DOWN)) keys |= WebKeyBit(VK_DOWN);
-  if (Pressed(state, START) || Pressed(state, EAST)) keys |= WebKeyBit(VK_ESCAPE);
+  if (Pressed(state, DPAD_LEFT)) keys |= HeldKeyBit(VK_LEFT);
+  if (Pressed(state, DPAD_RIGHT)) keys |= HeldKeyBit(VK_RIGHT);
+  if (Pressed(state, DPAD_UP)) keys |= HeldKeyBit(VK_UP);
+  if (Pressed(state, DPAD_DOWN)) keys |= HeldKeyBit(VK_DOWN);
+  if (Pressed(state, START) || Pressed(state, EAST)) keys |= HeldKeyBit(VK_ESCAPE);
   return keys;
 }
 

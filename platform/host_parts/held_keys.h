@@ -1,16 +1,17 @@
-// The keys the program reads, as held by each of the host's sources at once:
-// the keyboard and every open gamepad. The program sees a key held while
-// any source holds it, so a key is reported down when the first source
-// takes it and up when the last one lets go. Shared by the files of the SDL
-// host only.
+// The keys the program reads, as held by each of a host's sources at once:
+// the keyboard, a page's touch controls, every open gamepad. The program
+// sees a key held while any source holds it, so a key is reported down when
+// the first source takes it and up when the last one lets go. A part the
+// hosts share (each has its own table, as one host is linked per program);
+// it knows nothing of the platform above them.
 #pragma once
 
 #include "portable/host.h"
 
 enum {
-  HELD_KEYBOARD = 0,     // the source of the keyboard; a gamepad's is 1 + its slot
-  HELD_MAX_SOURCES = 9,  // the keyboard and up to eight gamepads
-  HELD_KEY_COUNT = 6,    // Escape, Space and the four arrows
+  HELD_KEYBOARD = 0,      // the keyboard's source; a host numbers its others from 1
+  HELD_MAX_SOURCES = 10,  // the keyboard, touch controls and up to eight gamepads
+  HELD_KEY_COUNT = 6,     // Escape, Space and the four arrows
 };
 
 // The bit that stands for virtualKey in a source's keys, or 0 for a key the
