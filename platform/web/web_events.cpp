@@ -99,21 +99,23 @@ EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
   return EM_TRUE;
 }
 
-// Key releases made while the page has no focus never arrive here.
-// Every source lets go of everything; one that still holds a key says so
-// again (a pad at its next reading, a key or a finger when pressed anew).
-EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
+// Every source lets go of everything, and the program hears so; one that
+// still holds a key says so again (a pad at its next reading, a key or a
+// finger when pressed anew).
+void ReleaseAll() {
   HeldKeysForgetAll();
   Report(HostEventKind::AllKeysReleased, 0);
+}
+
+// Key releases made while the page has no focus never arrive here.
+EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
+  ReleaseAll();
   return EM_FALSE;
 }
 
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
   events.pageHidden = event->hidden != 0;
-  if (events.pageHidden) {
-    HeldKeysForgetAll();
-    Report(HostEventKind::AllKeysReleased, 0);
-  }
+  if (events.pageHidden) ReleaseAll();
   WebWakeWaits();
   return EM_FALSE;
 }

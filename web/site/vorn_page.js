@@ -81,8 +81,9 @@
     return WebAssembly.compile(await response.arrayBuffer());
   }
 
-  // Fetched afresh (revalidated) every time, so that a ROCK8.BMP replaced
-  // on the server is the next run's. {bytes} or {note} on failure.
+  // The first run's is the one the page preloads; later runs ask the server
+  // again ("no-cache" revalidates), so that a ROCK8.BMP replaced there is
+  // the next run's. {bytes}, or {note} on failure.
   async function fetchSitePicture(cache = "default") {
     try {
       const response = await fetch("ROCK8.BMP", {cache});
