@@ -7,7 +7,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source-path=SCRIPTDIR source=packages.sh
 source "$root/scripts/packages.sh"
 
-vorn_ensure_packages cmake ninja-build g++ libsdl2-dev
+# The build makes the demo, its data tools (libpng), the capture tool
+# (giflib) and the tests (GoogleTest).
+vorn_ensure_packages cmake ninja-build g++ libsdl2-dev libpng-dev libgif-dev libgtest-dev
 
 log=$(mktemp)
 if ! (cd "$root" && cmake --preset dev && cmake --build --preset dev) >"$log" 2>&1; then

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 vorn_ensure_packages --no-install-recommends emscripten
-vorn_ensure_packages cmake ninja-build g++
+vorn_ensure_packages cmake ninja-build g++ libpng-dev  # the data tools run on this machine
 
 if ! output=$(cd "$root" && cmake --preset web 2>&1 && cmake --build --preset web 2>&1); then
   printf '%s\n' "$output" >&2
