@@ -30,6 +30,13 @@ void Report(HostEventKind kind, int virtualKey = 0) {
   if (pendingCount < kMaxPending) pending[pendingCount++] = {kind, virtualKey};
 }
 
+// The window's close button, the session ending or SIGTERM: the program
+// ends within a few passes, which a hidden window must not hold up.
+void ReportQuit() {
+  SdlScreenQuitRequested();
+  Report(HostEventKind::QuitRequested);
+}
+
 void ReportAll(const HostEvent* reports, int count) {
   for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
 }
@@ -84,7 +91,7 @@ void TranslateKey(const SDL_KeyboardEvent& key) {
 void Translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
-      Report(HostEventKind::QuitRequested);
+      ReportQuit();
       return;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -92,7 +99,7 @@ void Translate(const SDL_Event& event) {
       return;
     case SDL_WINDOWEVENT: {
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        Report(HostEventKind::QuitRequested);
+        ReportQuit();
         return;
       }
       // Key releases made elsewhere never arrive here. The pads' keys are
@@ -137,7 +144,7 @@ int HostPumpEvents(HostEvent* events, int capacity) {
     Translate(event);
     count += TakePending(events + count, capacity - count);
   }
-  while (count == 0 && pendingCount == 0 && SdlScreenLost()) {
+  while (count == 0 && pendingCount == 0 && SdlScreenWaitsForEvents()) {
     if (SDL_WaitEventTimeout(&event, kLostWaitMs) != 0) Translate(event);
     count += TakePending(events + count, capacity - count);
   }

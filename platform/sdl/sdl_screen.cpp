@@ -33,6 +33,7 @@ struct SdlScreen {
   bool hidden = false;       // unmapped, as some desktops do instead of minimising
   bool focused = true;
   bool lost = false;         // as last reported to the platform
+  bool ending = false;       // a quit request was reported
   int windowedWidth = 0;     // the size a window takes when full screen ends
   int windowedHeight = 0;
   std::uint32_t colours[256] = {};  // rebuilt from the palette at every present
@@ -146,6 +147,7 @@ bool HostOpenScreen(const char* title, int width, int height) {
     HostDebugText("vorn: the window size is out of range");
     return false;
   }
+  screen.ending = false;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   const SDL_Rect desktop = SdlScreenDesktop(width, height);
   const int scale = PictureWindowScale(desktop.w, desktop.h, width, height);
@@ -257,7 +259,9 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
   }
 }
 
-bool SdlScreenLost() { return screen.lost; }
+bool SdlScreenWaitsForEvents() { return screen.lost && !screen.ending; }
+
+void SdlScreenQuitRequested() { screen.ending = true; }
 
 void SdlScreenToggleFullscreen() {
   if (screen.window == nullptr) return;
@@ -297,4 +301,5 @@ void SdlScreenClose() {
   screen.hidden = false;
   screen.focused = true;
   screen.lost = false;
+  screen.ending = false;
 }

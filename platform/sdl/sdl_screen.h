@@ -18,9 +18,15 @@ void SdlScreenConfigure(bool startInWindow, const char* shotsFolder);
 // program holds the screen (DisplayLost, DisplayReturned).
 bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported);
 
-// Whether the program has lost the screen (minimised, or switched away from
-// in full screen): the event pump then waits for events instead of polling.
-bool SdlScreenLost();
+// Whether the event pump waits for events instead of polling: the program
+// has lost the screen (minimised, or switched away from in full screen)
+// and is not ending.
+bool SdlScreenWaitsForEvents();
+
+// Called by the event pump when it reports a quit request: the program
+// needs a few more passes of its loop to end, hidden or not, so the pump no
+// longer waits. A screen opened anew has had no such request.
+void SdlScreenQuitRequested();
 
 // Called by the event pump for Alt+Enter: full screen becomes a window and
 // a window full screen. The program is told nothing; the last frame is

@@ -258,7 +258,7 @@ TEST_F(SdlDesktop, GamepadsAreKeysFromPlugToUnplug) {
 
 // Nothing to draw while the window cannot be seen: the pump waits for the
 // next event rather than coming back empty-handed.
-TEST_F(SdlDesktop, PumpWaitsWhileTheScreenIsLost) {
+TEST_F(SdlDesktop, PumpWaitsWhileTheScreenIsLostUnlessTheProgramIsEnding) {
   Open(true);
   PushWindow(SDL_WINDOWEVENT_HIDDEN);
   EXPECT_EQ(Pump(), (Reported{{HostEventKind::DisplayLost, 0}}));
@@ -273,6 +273,17 @@ TEST_F(SdlDesktop, PumpWaitsWhileTheScreenIsLost) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
   // In sight again, an empty queue is answered at once.
   EXPECT_TRUE(Pump().empty());
+  // Hidden and closed: the program is ending and needs its passes, so the
+  // pump no longer waits (were it to, the window shown later would end it).
+  PushWindow(SDL_WINDOWEVENT_HIDDEN);
+  PushWindow(SDL_WINDOWEVENT_CLOSE);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::DisplayLost, 0}, {HostEventKind::QuitRequested, 0}}));
+  std::thread rescue([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    PushWindow(SDL_WINDOWEVENT_SHOWN);
+  });
+  EXPECT_TRUE(Pump().empty());
+  rescue.join();
 }
 
 }  // namespace
