@@ -41,6 +41,12 @@ int HeldKeysSet(int source, unsigned keys, HostEvent* reports) {
   return count;
 }
 
+int HeldKeyChange(int source, int virtualKey, bool down, HostEvent* reports) {
+  const unsigned bit = HeldKeyBit(virtualKey);
+  const unsigned keys = HeldKeysOf(source);
+  return HeldKeysSet(source, down ? keys | bit : keys & ~bit, reports);
+}
+
 void HeldKeysForgetAll() {
   for (unsigned& source : held) source = 0;
 }

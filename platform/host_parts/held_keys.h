@@ -27,6 +27,10 @@ unsigned HeldKeysOf(int source);
 // returns how many.
 int HeldKeysSet(int source, unsigned keys, HostEvent* reports);
 
+// HeldKeysSet for one key: source now holds virtualKey (down) or has let
+// it go, and holds its other keys as before.
+int HeldKeyChange(int source, int virtualKey, bool down, HostEvent* reports);
+
 // Called when keys can no longer be followed (the focus lost, the screen
 // closed): no source holds anything, and nothing is reported; the caller
 // reports AllKeysReleased where the program must hear of it.

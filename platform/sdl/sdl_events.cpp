@@ -80,12 +80,10 @@ bool TakeHostKey(const SDL_KeyboardEvent& key) {
 
 // A key of the program's, pressed or let go on the keyboard.
 void TranslateKey(const SDL_KeyboardEvent& key) {
-  const unsigned bit = HeldKeyBit(VirtualKeyOf(key.keysym.scancode));
-  if (bit == 0 || key.repeat != 0) return;
-  const unsigned keys = HeldKeysOf(HELD_KEYBOARD);
+  if (key.repeat != 0) return;
   HostEvent reports[HELD_KEY_COUNT];
-  ReportAll(reports, HeldKeysSet(HELD_KEYBOARD, key.type == SDL_KEYDOWN ? keys | bit : keys & ~bit,
-                                 reports));
+  ReportAll(reports, HeldKeyChange(HELD_KEYBOARD, VirtualKeyOf(key.keysym.scancode),
+                                   key.type == SDL_KEYDOWN, reports));
 }
 
 void Translate(const SDL_Event& event) {

@@ -78,6 +78,16 @@ void Report(HostEventKind kind, int virtualKey) {
   ++events.count;
 }
 
+void ReportAll(const HostEvent* reports, int count) {
+  for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
+}
+
+// A source (the keyboard, the touch controls) holds one key now, or not.
+void KeyChange(int source, int virtualKey, bool held) {
+  HostEvent changes[HELD_KEY_COUNT];
+  ReportAll(changes, HeldKeyChange(source, virtualKey, held, changes));
+}
+
 int VirtualKeyOf(const char* code) {
   static const struct {
     const char* code;
@@ -92,10 +102,9 @@ int VirtualKeyOf(const char* code) {
 
 // Returning true keeps the page from acting on the key itself.
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
-  const unsigned bit = HeldKeyBit(VirtualKeyOf(event->code));
-  if (bit == 0) return EM_FALSE;
-  const unsigned keys = HeldKeysOf(HELD_KEYBOARD);
-  WebKeysHold(HELD_KEYBOARD, eventType == EMSCRIPTEN_EVENT_KEYUP ? keys & ~bit : keys | bit);
+  const int key = VirtualKeyOf(event->code);
+  if (key == 0) return EM_FALSE;
+  KeyChange(HELD_KEYBOARD, key, eventType != EMSCRIPTEN_EVENT_KEYUP);
   return EM_TRUE;
 }
 
@@ -124,9 +133,9 @@ EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 
 void WebKeysHold(int source, unsigned keys) {
   HostEvent changes[HELD_KEY_COUNT];
-  const int count = HeldKeysSet(source, keys, changes);
-  for (int i = 0; i < count; ++i) Report(changes[i].kind, changes[i].virtualKey);
+  ReportAll(changes, HeldKeysSet(source, keys, changes));
 }
+
 
 void WebEventsListen() {
   events = WebEvents();
@@ -146,9 +155,7 @@ void WebEventsStop() { emscripten_html5_remove_all_event_listeners(); }
 // Called by the page's touch controls (Module._vorn_web_touch_key): the
 // control for this virtual key is held (1) or let go (0).
 extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_touch_key(int virtualKey, int held) {
-  const unsigned bit = HeldKeyBit(virtualKey);
-  const unsigned keys = HeldKeysOf(WEB_TOUCH);
-  WebKeysHold(WEB_TOUCH, held != 0 ? keys | bit : keys & ~bit);
+  KeyChange(WEB_TOUCH, virtualKey, held != 0);
 }
 
 // Called by the page (Module._vorn_web_request_quit) to end the run, as a
