@@ -95,8 +95,8 @@ export async function serveCopy({without = []} = {}) {
 
 // For a describe block: before its tests, the site (a scratch copy) is
 // served and the browser started; after them both end. Returns the context
-// the tests share: {browser, url, served, rocks (the site's ROCK8.BMP,
-// read), scratch (a folder for files a test writes)}.
+// the tests share: {browser, url, rocks (the site's ROCK8.BMP, read),
+// scratch (a folder for files a test writes)}.
 export function useSiteInBrowser() {
   const context = {};
   let started;
@@ -107,7 +107,6 @@ export function useSiteInBrowser() {
     served = await serveCopy();
     started = await startBrowser();
     context.url = served.url;
-    context.served = served;
     context.browser = started.browser;
   });
   after(async () => {
