@@ -33,9 +33,12 @@ vorn_ensure_packages() {
   fi
   echo "vorn: installing ${missing[*]}" >&2
   if [ -z "${VORN_APT_UPDATED:-}" ]; then
-    "${sudo[@]}" apt-get update -qq || return 1
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq || return 1
     VORN_APT_UPDATED=1
   fi
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${options[@]}" \
+  # Another install (a second build on the same machine) may hold dpkg's
+  # lock for a while: wait for it rather than fail.
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
+    "${options[@]}" \
     "${missing[@]}"
 }
