@@ -188,6 +188,38 @@ TEST(RunRecorder, APlayedRunEndsWhereItsRecordingEnded) {
   EXPECT_FALSE(RunPlayerQuitsAt(run, 10));
 }
 
+// The page shares a run while it goes on: its first frames, with the close
+// only if it came by then. A run from another C library is refused by
+// name; one made with another picture plays, and the host is told.
+TEST(RunRecorder, ARunSoFarAndWhatMayBePlayed) {
+  std::uint8_t picture[SHA256_BYTES] = {5};
+  RunRecorder recorder;
+  RunRecorderStart(&recorder, 3, picture);
+  HostEvent left = {HostEventKind::KeyDown, VK_LEFT}, quit = {HostEventKind::QuitRequested, 0};
+  RunRecorderPass(&recorder, &left, 1);
+  for (int pass = 2; pass <= 6; ++pass)
+    RunRecorderPass(&recorder, pass == 6 ? &quit : nullptr, pass == 6);
+  RunFile part;
+  EXPECT_FALSE(RunRecorderSoFar(recorder, 7, &part));
+  ASSERT_TRUE(RunRecorderSoFar(recorder, 4, &part));
+  EXPECT_EQ(part.keys, std::vector<std::uint8_t>(4, HeldKeyBit(VK_LEFT)));
+  EXPECT_EQ(part.closeFrame, 0);
+  ASSERT_TRUE(RunRecorderSoFar(recorder, 6, &part));
+  EXPECT_EQ(part.closeFrame, 6);
+
+  bool samePicture = false;
+  char error[RUN_ERROR_SIZE] = "";
+  EXPECT_TRUE(RunPlayable(part, picture, &samePicture, error));
+  EXPECT_TRUE(samePicture);
+  picture[1] = 1;
+  part.generator = part.generator == "musl" ? "glibc" : "musl";
+  EXPECT_FALSE(RunPlayable(part, picture, &samePicture, error));
+  EXPECT_FALSE(samePicture);
+  EXPECT_NE(std::string(error).find("made with " + part.generator + "'s random numbers"),
+            std::string::npos)
+      << error;
+}
+
 // Nine hours of frames fill the recording; the run goes on unrecorded,
 // with one notice, and what was recorded is kept.
 TEST(RunRecorder, StopsAtTheLimitAndTheRunGoesOn) {

@@ -82,6 +82,28 @@ bool RunRecorderFinish(RunRecorder* recorder, RunFile* run) {
   return true;
 }
 
+bool RunRecorderSoFar(const RunRecorder& recorder, int frames, RunFile* run) {
+  if (frames <= 0 || std::size_t(frames) > recorder.run.keys.size()) return false;
+  run->generator = recorder.run.generator;
+  run->seed = recorder.run.seed;
+  std::memcpy(run->picture, recorder.run.picture, SHA256_BYTES);
+  run->closeFrame = recorder.run.closeFrame <= frames ? recorder.run.closeFrame : 0;
+  run->keys.assign(recorder.run.keys.begin(), recorder.run.keys.begin() + frames);
+  return true;
+}
+
+bool RunPlayable(const RunFile& run, const std::uint8_t picture[SHA256_BYTES], bool* samePicture,
+                 char error[RUN_ERROR_SIZE]) {
+  *samePicture = std::memcmp(run.picture, picture, SHA256_BYTES) == 0;
+  const char* here = RunGeneratorName();
+  if (run.generator == here) return true;
+  std::snprintf(error, RUN_ERROR_SIZE,
+                "made with %s's random numbers, and this program draws %s's: it would be "
+                "another run",
+                run.generator.c_str(), here);
+  return false;
+}
+
 void RunPlayerStart(RunPlayer* player, const RunFile* run) {
   *player = RunPlayer();
   player->run = run;

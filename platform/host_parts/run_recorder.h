@@ -57,6 +57,19 @@ int RunRecorderPass(RunRecorder* recorder, HostEvent* events, int count);
 // pass drew no frame). False when no frame was drawn.
 bool RunRecorderFinish(RunRecorder* recorder, RunFile* run);
 
+// Called by a host while the run goes on (the page's "Share this run"):
+// the run's first frames frames, as recorded so far. False when fewer
+// were recorded, or none is asked for.
+bool RunRecorderSoFar(const RunRecorder& recorder, int frames, RunFile* run);
+
+// Called by a host before playing run: false, with one line in error,
+// when this program draws other random numbers than the run's (the frames
+// would be another run's). *samePicture tells whether picture, the digest
+// of the picture at hand, is the run's; a run plays with another picture
+// (the motion is the same), and the host says so.
+bool RunPlayable(const RunFile& run, const std::uint8_t picture[SHA256_BYTES], bool* samePicture,
+                 char error[RUN_ERROR_SIZE]);
+
 // Called by a host before WinMain to play run (which must outlive the
 // play): the host's own key reports are dropped from then on.
 void RunPlayerStart(RunPlayer* player, const RunFile* run);
