@@ -50,8 +50,8 @@ void RunRecorderStart(RunRecorder* recorder, std::int64_t seed,
 }
 
 int RunRecorderPass(RunRecorder* recorder, HostEvent* events, int count) {
-  count = DropRepeatedQuit(&recorder->quitHandedOut, events, count);
   if (!recorder->on) return count;
+  count = DropRepeatedQuit(&recorder->quitHandedOut, events, count);
   ++recorder->passes;
   for (int i = 0; i < count; ++i) {
     const HostEvent& event = events[i];

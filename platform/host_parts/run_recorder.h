@@ -9,8 +9,9 @@
 // as the frame saw them and played back as the frame will read them.
 //
 // Pauses and a lost display hold the pump and so hold the run: no pass, no
-// frame. A quit request is handed out once per run (the window is already
-// closing after the first), so a run plays back with the same passes.
+// frame. While recording or playing, a quit request is handed out once per
+// run (the window is already closing after the first), so that a run plays
+// back with the same passes.
 #pragma once
 
 #include <cstdint>
