@@ -11,6 +11,7 @@
 
 #include "bmp_writer.h"
 #include "capture_tool.h"
+#include "run_file.h"
 #include "kit_fixtures.h"
 
 namespace {
@@ -97,6 +98,50 @@ TEST(Capture, QuitKeysInTheScriptEndTheRunEarlyButNeverLate) {
     bool noted = run.errors.find("quit after " + std::to_string(c.written)) != std::string::npos;
     EXPECT_EQ(noted, c.written < c.frames) << c.keys << ": " << run.errors;
   }
+}
+
+// A run file is played as recorded: its seed, its keys frame by frame and
+// its close in the same pass; a run from another C library is refused, one
+// made with another picture plays with a note, and no frame limit applies.
+TEST(Capture, RunFilesPlayAsRecordedOrAreRefusedWithTheReason) {
+  ScratchFolder scratch;
+  char picture[SHA256_HEX_CHARS + 1];
+  std::uint8_t digest[SHA256_BYTES];
+  ASSERT_TRUE(Sha256File(BesideTheProgram("ROCK8.BMP").c_str(), digest));
+  Sha256Hex(digest, picture);
+  auto write = [&](const std::string& name, const std::string& generator,
+                   const std::string& digestHex, const std::string& rest) {
+    const std::string text = "vorn-run 1\ngenerator " + generator + "\npicture " + digestHex +
+                             "\nseed 11\n" + rest;
+    EXPECT_TRUE(BmpWriteFile((scratch / name).c_str(), Bytes(text.begin(), text.end())));
+    return scratch / name;
+  };
+  const std::string here = RunGeneratorName();
+  ToolRun run = RunCaptureTool({"--run", write("run", here, picture,
+                                               "frames 6\nclose 6\nkeys left@2-3,down@4\n"),
+                                "--out", scratch / "out"},
+                               scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  ExpectFramesOnDisk(scratch / "out", RunInProcess(11, [](int pass) {
+                       HeadlessHoldKey(VK_LEFT, pass == 2 || pass == 3);
+                       HeadlessHoldKey(VK_DOWN, pass == 4);
+                       if (pass == 6) HeadlessRequestClose();
+                     }));
+
+  run = RunCaptureTool({"--run", write("other", here == "musl" ? "glibc" : "musl", picture,
+                                       "frames 6\n")},
+                       scratch);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.errors.find("random numbers, and this program draws " + here), std::string::npos)
+      << run.errors;
+  run = RunCaptureTool({"--run", write("picture", here, std::string(64, '0'), "frames 12000\n")},
+                       scratch);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_NE(run.errors.find("made with another ROCK8.BMP"), std::string::npos) << run.errors;
+  run = RunCaptureTool({"--run", scratch / "run", "--frames", "3"}, scratch);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.errors.find("--run holds its own seed"), std::string::npos) << run.errors;
 }
 
 TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
