@@ -2,7 +2,8 @@
 # The desktop comforts of the demo, end to end on a virtual X screen through
 # SDL's X11 driver, with no window manager: the options (also without a
 # display), --window and its size, resizing, Alt+Enter both ways, F12
-# screenshots, and what switching away, hiding and focus do.
+# screenshots, what switching away, hiding and focus do, pause, and a run
+# recorded here played by the capture tool.
 #   desktop_test.sh path/to/vorn
 # Screenshots of each step are kept as desktop_*.png in the current folder
 # (or in $VORN_E2E_ARTIFACTS).
@@ -367,6 +368,109 @@ check_screenshot() {
   ends_with_escape "after screenshots" 1
 }
 
+# --- pause and run files ------------------------------------------------------------
+
+# frame_sum FILE: a checksum of the picture's colours, whether FILE is a PNG
+# or a BMP (both are read to the same PPM).
+frame_sum() {
+  case $1 in
+    *.png) pngtopam "$1" ;;
+    *) bmptopnm "$1" ;;
+  esac 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# wait_for_lines FILE N: up to 5 s for FILE to hold N lines.
+wait_for_lines() {
+  local _
+  for _ in $(seq 50); do
+    [ "$(wc -l <"$1")" -ge "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A run recorded here, steered, paused and screenshot, is played by the
+# capture tool: the frames F12 saved, the paused one among them, are frames
+# of the replay, which ends after as many frames as the run holds. While
+# paused the picture stands, the program uses no processor and the keys
+# pressed reach nothing.
+check_runs() {
+  local recorded=$work/run.vornrun capture
+  capture="$(dirname "$vorn")/vorn-capture"
+  mkdir -p "$work/runshots"
+  # shellcheck disable=SC2086
+  open_vorn runs $in_window --window --shots "$work/runshots" --record "$recorded" || return
+  pic_x=0 pic_y=0 pic_scale=2
+  key keydown Down
+  until_stars stars_streak run_down || fail "run: Down did not streak the stars ($check_summary)"
+  key keyup Down
+  key key F12
+  wait_for_lines "$work/runs.out" 1 || fail "run: F12 printed no path"
+  key key p
+  local title ticks _
+  for _ in $(seq 50); do
+    title=$(key getwindowname "$window")
+    [ "$title" = "Vorn Game Console (paused)" ] && break
+    sleep 0.1
+  done
+  window_shot paused_0
+  if until_still paused_0 paused_a && ticks=$(ticks_over 2) && window_shot paused_b &&
+    cmp -s "$work/paused_a.ppm" "$work/paused_b.ppm" && [ "$ticks" -le 2 ] &&
+    [ "$title" = "Vorn Game Console (paused)" ]; then
+    pass "paused: \"$title\", the picture stands, $ticks CPU ticks in 2 s"
+  else
+    fail "paused: \"$title\", ${ticks:-?} CPU ticks in 2 s"
+  fi
+  key key F12 Left
+  wait_for_lines "$work/runs.out" 2 || fail "run: F12 while paused printed no path"
+  key key p
+  check_moving paused_b "resumed"
+  key keydown Right
+  next_shot paused_b_next run_right
+  key keyup Right
+  ends_with_escape "a recorded run"
+  [ -s "$recorded" ] || { fail "--record: no run file was written"; return; }
+  if grep -q 'left@' "$recorded"; then
+    fail "Left pressed while paused is in the run"
+    keep_artifact "$recorded" run.vornrun
+  fi
+
+  local frames code
+  frames=$(sed -n 's/^frames //p' "$recorded")
+  "$capture" --run "$recorded" --out "$work/replayed" 2>"$work/capture.err"
+  code=$?
+  if [ "$code" -eq 0 ] && [ "$(find "$work/replayed" -name 'frame-*.bmp' | wc -l)" = "$frames" ]; then
+    pass "vorn-capture --run: the run's $frames frames"
+  else
+    fail "vorn-capture --run: exit code $code, $(cat "$work/capture.err")"
+    keep_artifact "$recorded" run.vornrun
+    return
+  fi
+  local sums shot
+  sums=$(for frame in "$work"/replayed/frame-*.bmp; do frame_sum "$frame"; done)
+  while read -r shot; do
+    if grep -qx "$(frame_sum "$shot")" <<<"$sums"; then
+      pass "a frame saved by F12 is a frame of the replay: $(basename "$shot")"
+    else
+      fail "the frame F12 saved in $(basename "$shot") is none of the replay's"
+      keep_artifact "$shot" "run_$(basename "$shot")"
+      keep_artifact "$recorded" run.vornrun
+    fi
+  done <"$work/runs.out"
+
+  # Played on the desktop, the run ends by itself where it ended.
+  start_vorn replay --window --replay "$recorded"
+  wait_for_exit 60
+  if [ "$exit_code" -eq 0 ] && [ ! -s "$work/replay.err" ]; then
+    pass "vorn --replay: the run plays and ends by itself, exit code 0"
+  else
+    fail "vorn --replay: exit code $exit_code, $(cat "$work/replay.err")"
+  fi
+}
+
+# keep_artifact FILE NAME: a copy of FILE as NAME among the kept files.
+keep_artifact() { cp "$1" "$artifacts/desktop_$2" 2>/dev/null; }
+
 # --- focus, switching away, hiding --------------------------------------------------------
 
 # Another program's window, below the one --window opens and in the black
@@ -478,7 +582,7 @@ check_options
 start_xvfb 1400 1100
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 for check in ${VORN_DESKTOP_CHECKS:-check_window_and_resizing check_alt_enter check_screenshot check_focus_in_window \
-  check_switch_away check_hidden}; do
+  check_switch_away check_hidden check_runs}; do
   "$check"
   stop_vorn
   stop_other
