@@ -201,7 +201,8 @@ check_options() {
   fi
 
   local bad
-  for bad in --bogus --shots "--shots=$work/none" stray; do
+  printf 'vorn-run 1\ngenerator glibc\nframes 0\n' >"$work/bad.vornrun"
+  for bad in --bogus --shots "--shots=$work/none" stray "--replay=$work/bad.vornrun"; do
     no_display "$bad"
     code=$?
     if [ "$code" -eq 2 ] && [ "$(wc -l <"$err")" -eq 1 ] && [ ! -s "$out" ]; then
