@@ -109,39 +109,33 @@ TEST(Capture, RunFilesPlayAsRecordedOrAreRefusedWithTheReason) {
   std::uint8_t digest[SHA256_BYTES];
   ASSERT_TRUE(Sha256File(BesideTheProgram("ROCK8.BMP").c_str(), digest));
   Sha256Hex(digest, picture);
-  auto write = [&](const std::string& name, const std::string& generator,
-                   const std::string& digestHex, const std::string& rest) {
+  const std::string here = RunGeneratorName(), other = here == "musl" ? "glibc" : "musl";
+  auto run = [&](const std::string& generator, const std::string& digestHex,
+                 const std::string& rest, std::vector<std::string> more = {}) {
     const std::string text = "vorn-run 1\ngenerator " + generator + "\npicture " + digestHex +
                              "\nseed 11\n" + rest;
-    EXPECT_TRUE(BmpWriteFile((scratch / name).c_str(), Bytes(text.begin(), text.end())));
-    return scratch / name;
+    EXPECT_TRUE(BmpWriteFile((scratch / "run").c_str(), Bytes(text.begin(), text.end())));
+    more.insert(more.begin(), {"--run", scratch / "run"});
+    return RunCaptureTool(more, scratch);
   };
-  const std::string here = RunGeneratorName();
-  ToolRun run = RunCaptureTool({"--run", write("run", here, picture,
-                                               "frames 6\nclose 6\nkeys left@2-3,down@4\n"),
-                                "--out", scratch / "out"},
-                               scratch);
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_EQ(run.errors, "");
+  ToolRun played = run(here, picture, "frames 6\nclose 6\nkeys left@2-3,down@4\n",
+                       {"--out", scratch / "out"});
+  ASSERT_EQ(played.exitCode, 0) << played.errors;
+  EXPECT_EQ(played.errors, "");
   ExpectFramesOnDisk(scratch / "out", RunInProcess(11, [](int pass) {
                        HeadlessHoldKey(VK_LEFT, pass == 2 || pass == 3);
                        HeadlessHoldKey(VK_DOWN, pass == 4);
                        if (pass == 6) HeadlessRequestClose();
                      }));
-
-  run = RunCaptureTool({"--run", write("other", here == "musl" ? "glibc" : "musl", picture,
-                                       "frames 6\n")},
-                       scratch);
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.errors.find("random numbers, and this program draws " + here), std::string::npos)
-      << run.errors;
-  run = RunCaptureTool({"--run", write("picture", here, std::string(64, '0'), "frames 12000\n")},
-                       scratch);
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_NE(run.errors.find("made with another ROCK8.BMP"), std::string::npos) << run.errors;
-  run = RunCaptureTool({"--run", scratch / "run", "--frames", "3"}, scratch);
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.errors.find("--run holds its own seed"), std::string::npos) << run.errors;
+  played = run(other, picture, "frames 6\n");
+  EXPECT_EQ(played.exitCode, 2);
+  EXPECT_NE(played.errors.find("and this program draws " + here + "'s"), std::string::npos);
+  played = run(here, std::string(64, '0'), "frames 12000\n");
+  EXPECT_EQ(played.exitCode, 0) << played.errors;
+  EXPECT_NE(played.errors.find("made with another ROCK8.BMP"), std::string::npos);
+  played = run(here, picture, "frames 6\n", {"--frames", "3"});
+  EXPECT_EQ(played.exitCode, 2);
+  EXPECT_NE(played.errors.find("--run holds its own seed"), std::string::npos) << played.errors;
 }
 
 TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
