@@ -132,29 +132,6 @@ TEST(RunRecorder, APlayedRunHandsOutTheRecordedKeysInTheSamePasses) {
   EXPECT_TRUE(quits == 1 && replayed.keys == run.keys && replayed.closeFrame == 5);
 }
 
-// Without a close, a run whose keys never quit ends at its last frame, and
-// one that quits by its keys is left to end by them. Another C library's
-// run is refused by name; another picture is only told.
-TEST(RunRecorder, APlayedRunEndsWhereItEndedOverTheSameNumbers) {
-  RunFile run;
-  run.keys.assign(10, 0);
-  EXPECT_TRUE(!RunPlayerQuitsAt(run, 9) && RunPlayerQuitsAt(run, 10));
-  run.keys[7] = std::uint8_t(HeldKeyBit(VK_SPACE));
-  EXPECT_FALSE(RunPlayerQuitsAt(run, 10));
-  run.closeFrame = 4;
-  EXPECT_TRUE(RunPlayerQuitsAt(run, 4) && !RunPlayerQuitsAt(run, 10));
-
-  const std::uint8_t picture[SHA256_BYTES] = {9};
-  bool samePicture = true;
-  char error[RUN_ERROR_SIZE] = "";
-  run.generator = RunGeneratorName() == std::string("musl") ? "glibc" : "musl";
-  EXPECT_FALSE(RunPlayable(run, picture, &samePicture, error));
-  EXPECT_FALSE(samePicture);
-  EXPECT_NE(std::string(error).find("made with " + run.generator + "'s random numbers"),
-            std::string::npos)
-      << error;
-}
-
 // Nine hours of frames fill the recording: it stops with one notice, the
 // run goes on, and what was recorded is kept.
 TEST(RunRecorder, StopsAtTheLimitAndTheRunGoesOn) {
