@@ -131,8 +131,8 @@ export async function onRunningPage(context, options, fn) {
 }
 
 // Opens the page in a new tab, as a phone's when touch, and keeps what its
-// console says. problems() lists console errors, uncaught exceptions and
-// failed requests.
+// console says. problems() lists console errors, uncaught exceptions,
+// failed requests and whatever the page's Content-Security-Policy refused.
 export async function openPage(browser, url, {width = 1280, height = 800, touch = false} = {}) {
   const page = await browser.newPage();
   const seen = [];
@@ -141,6 +141,8 @@ export async function openPage(browser, url, {width = 1280, height = 800, touch 
   });
   page.on("pageerror", (error) => seen.push(`exception: ${error.message}`));
   page.on("requestfailed", (request) => seen.push(`request failed: ${request.url()}`));
+  await page.evaluateOnNewDocument(() => document.addEventListener("securitypolicyviolation", (event) =>
+    console.error(`the page's policy refused ${event.blockedURI || "inline code"} (${event.violatedDirective})`)));
   await page.setViewport({width, height, hasTouch: touch, isMobile: touch});
   await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
   page.problems = () => seen.slice();
