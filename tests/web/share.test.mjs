@@ -82,6 +82,7 @@ describe("holding and sharing a run in a browser", () => {
     const replay = await openPage(site.browser, shared.link);
     try {
       await waitInPage(replay, "the replay's status", () => /^Playing a run of \d+ frames/.test(document.getElementById("status").textContent));
+      await steer(replay, "ArrowLeft", 5);  // steers nothing in a replay
       await waitForEnd(replay, 20000 + shared.frames * 100);
       const end = await canvasNow(replay);
       assert.equal(end.frames, shared.frames, "the replay showed another number of frames");
@@ -89,6 +90,41 @@ describe("holding and sharing a run in a browser", () => {
       assert.deepEqual(replay.problems(), []);
     } finally {
       await replay.close();
+    }
+  });
+
+  test("a pad's Back and a hidden page pause and go on; Escape while paused goes on and quits", async () => {
+    const page = await openPage(site.browser, site.url, {pad: true});
+    const paused = (want) => waitInPage(page, want ? "a pause" : "the run going on", (want) => window.vorn.paused === want, want);
+    let other;
+    try {
+      await waitForRunning(page);
+      other = await site.browser.newPage();  // brought to the front to hide the page
+      await page.bringToFront();
+      await page.evaluate(() => window.plugIn());
+      for (const want of [true, false]) {  // the second press is read while paused
+        await page.evaluate(() => window.press(8, true));
+        await paused(want);
+        await page.evaluate(() => window.press(8, false));
+        await new Promise((resolve) => setTimeout(resolve, 300));  // let go long enough to be seen
+      }
+      for (const pausedBefore of [false, true]) {
+        if (pausedBefore) await page.keyboard.press("p");
+        await other.bringToFront();
+        await waitInPage(page, "the page hidden and paused", () => document.hidden && window.vorn.paused);
+        await page.bringToFront();
+        await waitInPage(page, "the page shown", () => !document.hidden);
+        await paused(pausedBefore);
+      }
+      await page.keyboard.down("Escape");
+      await paused(false);
+      await page.keyboard.up("Escape");
+      await waitForEnd(page);
+      assert.equal(await page.evaluate(() => window.vorn.exitCode), 0);
+      assert.deepEqual(page.problems(), []);
+    } finally {
+      await other?.close();
+      await page.close();
     }
   });
 
