@@ -1,7 +1,7 @@
 // Gamepads in a browser, through the page's Gamepad API: the D-pad and the
 // left stick are the arrows, Start and the East button (B) are Escape, Back
-// (Select) pauses and resumes. Pads
-// are read once a frame, and not at all while none is connected; one that
+// (Select) pauses and resumes. Pads are read once a frame (a few times a
+// second while paused), and not at all while none is connected; one that
 // goes away lets go of what it held.
 #include <emscripten.h>
 #include <emscripten/html5.h>
