@@ -2,7 +2,9 @@
 # VORN_CROSS_TRIPLE, VORN_DEBIAN_ARCH, VORN_QEMU and CMAKE_SYSTEM_PROCESSOR
 # first. The compilers are Debian's g++-<triple> packages; the libraries
 # are the target's multiarch packages (libsdl2-dev:<arch> and the like) in
-# /usr/lib/<triple>, beside the build machine's own.
+# /usr/lib/<triple>, beside the build machine's own: with the library
+# architecture set, CMake looks for libraries there and not in the build
+# machine's folder.
 set(CMAKE_SYSTEM_NAME Linux)
 
 find_program(VORN_CROSS_CC NAMES ${VORN_CROSS_TRIPLE}-gcc REQUIRED)
@@ -17,8 +19,3 @@ set(CMAKE_LIBRARY_ARCHITECTURE ${VORN_CROSS_TRIPLE})
 # through Debian's multiarch loader, which libc6:<arch> installs.
 find_program(VORN_CROSS_EMULATOR NAMES ${VORN_QEMU} REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VORN_CROSS_EMULATOR})
-
-# Headers and libraries of the target only: the multiarch folders for this
-# triple, never the build machine's. Programs come from the build machine.
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/${VORN_CROSS_TRIPLE}/pkgconfig:/usr/share/pkgconfig)
