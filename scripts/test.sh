@@ -64,6 +64,33 @@ stage_windows() {
     build/windows-x64/bin/vorn.exe
 }
 
+# ARM boards: the arm64 and armhf programs and packages, cross-built with
+# Debian's cross compilers against the boards' multiarch libraries. The
+# arm64 build's tests run under qemu as CMake's emulator (a cross build has
+# no end-to-end scripts: they run programs directly, and real-time checks
+# mean little under emulation); tests/e2e/arm_test.sh then compares both
+# builds' frames with the native ones, checks the packages and runs the
+# arm64 demo under qemu on Xvfb.
+arm_packages=(
+  g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
+  libsdl2-dev:arm64 libgif-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64
+  libsdl2-dev:armhf libgif-dev:armhf libpng-dev:armhf
+)
+
+stage_arm() {
+  vorn_ensure_packages "${test_packages[@]}" && vorn_ensure_architectures arm64 armhf &&
+    vorn_ensure_packages --no-install-recommends "${arm_packages[@]}" || return 1
+  cmake --preset ci >/dev/null &&
+    cmake --build --preset ci --parallel "$jobs" --target vorn vorn-capture vorn_icon_pngs || return 1
+  local arch
+  for arch in arm64 armhf; do
+    cmake --preset "$arch" >/dev/null && cmake --build --preset "$arch" --parallel "$jobs" &&
+      cpack --config "build/$arch/CPackConfig.cmake" -B "build/$arch" >/dev/null || return 1
+  done
+  ctest --preset arm64 --parallel "$jobs" &&
+    VORN_E2E_ARTIFACTS=build/arm64 timeout 600 bash tests/e2e/arm_test.sh build/ci build/arm64 build/armhf
+}
+
 # The end-to-end checks alone, to measure how reliably they pass: the Xvfb
 # check, the desktop check and the wine check (or those named in
 # VORN_E2E_CHECKS), each VORN_E2E_REPEAT times in a row. Only run by name:
@@ -167,7 +194,7 @@ stage_web() {
 
 # Further stages are added here and named in this list, in running order;
 # a stage left out of it (e2e) runs only when named.
-all_stages=(packages build test windows asan fuzz valgrind web)
+all_stages=(packages build test windows arm asan fuzz valgrind web)
 
 stages=("${all_stages[@]}")
 if [ $# -gt 0 ]; then stages=("$@"); fi

@@ -13,6 +13,13 @@
 
 extern char** environ;
 
+// A cross build's emulator, which runs the tools beside the tests
+// (tests/CMakeLists.txt); the benchmarks and fuzz targets, which compile
+// this file themselves, are never cross-built.
+#ifndef VORN_TOOL_EMULATOR
+#define VORN_TOOL_EMULATOR ""
+#endif
+
 ScratchFolder::ScratchFolder(const std::string& base) {
   std::error_code error;
   std::string pattern = base.empty() ? std::filesystem::temp_directory_path(error).string() : base;
@@ -60,7 +67,12 @@ ToolRun RunTool(const std::string& name, const std::vector<std::string>& argumen
   std::string tool = BesideTheProgram(name);
   std::string errorsPath = scratch / "tool-errors.txt";
   std::vector<std::string> copies(arguments);
-  std::vector<char*> argv = {tool.data()};
+  // Under an emulator nothing hands a program of the target back to it on
+  // exec: the emulator is run, given the tool.
+  std::string emulator = VORN_TOOL_EMULATOR;
+  std::vector<char*> argv;
+  if (!emulator.empty()) argv.push_back(emulator.data());
+  argv.push_back(tool.data());
   for (std::string& argument : copies) argv.push_back(argument.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -71,7 +83,7 @@ ToolRun RunTool(const std::string& name, const std::vector<std::string>& argumen
   ToolRun run;
   pid_t child = 0;
   int status = 0;
-  if (posix_spawn(&child, tool.c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
+  if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
       waitpid(child, &status, 0) == child && WIFEXITED(status))
     run.exitCode = WEXITSTATUS(status);
   posix_spawn_file_actions_destroy(&actions);

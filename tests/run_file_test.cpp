@@ -95,9 +95,12 @@ TEST(RunRecorder, APlayedRunHandsOutTheRecordedKeysInTheSamePasses) {
       {{HostEventKind::QuitRequested, 0}, {HostEventKind::KeyDown, 'P'}},
       {{HostEventKind::QuitRequested, 0}},
       {}};  // the pass that fetches WM_QUIT
-  for (std::vector<HostEvent>& pass : passes)
-    EXPECT_EQ(RunRecorderPass(&recorder, pass.data(), int(pass.size())),
-              recorder.passes == 5 ? 0 : int(pass.size()));
+  for (std::vector<HostEvent>& pass : passes) {
+    // Known before the pass counts itself: the order in which a call's
+    // arguments are worked out differs between compilers and machines.
+    const int handedOut = recorder.passes == 5 ? 0 : int(pass.size());
+    EXPECT_EQ(RunRecorderPass(&recorder, pass.data(), int(pass.size())), handedOut);
+  }
   RunFile run;
   ASSERT_TRUE(RunRecorderFinish(&recorder, &run));
   const std::uint8_t left = HeldKeyBit(VK_LEFT), down = HeldKeyBit(VK_DOWN), up = HeldKeyBit(VK_UP);

@@ -76,6 +76,16 @@ finish() {
   echo "all checks passed"
 }
 
+# The packages a .deb depends on that are not installed here for its
+# architecture (a library may be installed for several), one a line.
+deb_depends_missing() {
+  local arch package
+  arch=$(dpkg-deb -f "$1" Architecture)
+  for package in $(dpkg-deb -f "$1" Depends | tr ',' '\n' | sed 's/(.*//; s/|.*//; s/ //g'); do
+    [ "$(dpkg-query -W -f='${db:Status-Status}' "$package:$arch" 2>/dev/null)" = installed ] || echo "$package"
+  done
+}
+
 # --- the X screen ------------------------------------------------------------------
 
 # start_xvfb WIDTH HEIGHT: a screen of that size at 24 bits; sets

@@ -179,10 +179,7 @@ check_package() {
     cat "$work/dpkg.log" >&2
   fi
   local missing
-  missing=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*//; s/|.*//; s/ //g' | awk 'NF' |
-    while read -r package; do
-      [ "$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)" = installed ] || echo "$package"
-    done)
+  missing=$(deb_depends_missing "$deb")
   if [ -z "$missing" ]; then
     pass "the package depends on $(dpkg-deb -f "$deb" Depends | sed 's/ ([^)]*)//g'), all installed here"
   else
