@@ -11,6 +11,7 @@
 
 #include "bmp_writer.h"
 #include "capture_tool.h"
+#include "run_file.h"
 #include "kit_fixtures.h"
 
 namespace {
@@ -97,6 +98,44 @@ TEST(Capture, QuitKeysInTheScriptEndTheRunEarlyButNeverLate) {
     bool noted = run.errors.find("quit after " + std::to_string(c.written)) != std::string::npos;
     EXPECT_EQ(noted, c.written < c.frames) << c.keys << ": " << run.errors;
   }
+}
+
+// A run file is played as recorded: its seed, its keys frame by frame and
+// its close in the same pass; a run from another C library is refused, one
+// made with another picture plays with a note, and no frame limit applies.
+TEST(Capture, RunFilesPlayAsRecordedOrAreRefusedWithTheReason) {
+  ScratchFolder scratch;
+  char picture[SHA256_HEX_CHARS + 1];
+  std::uint8_t digest[SHA256_BYTES];
+  ASSERT_TRUE(Sha256File(BesideTheProgram("ROCK8.BMP").c_str(), digest));
+  Sha256Hex(digest, picture);
+  const std::string here = RunGeneratorName(), other = here == "musl" ? "glibc" : "musl";
+  auto run = [&](const std::string& generator, const std::string& digestHex,
+                 const std::string& rest, std::vector<std::string> more = {}) {
+    const std::string text = "vorn-run 1\ngenerator " + generator + "\npicture " + digestHex +
+                             "\nseed 11\n" + rest;
+    EXPECT_TRUE(BmpWriteFile((scratch / "run").c_str(), Bytes(text.begin(), text.end())));
+    more.insert(more.begin(), {"--run", scratch / "run"});
+    return RunCaptureTool(more, scratch);
+  };
+  ToolRun played = run(here, picture, "frames 6\nclose 6\nkeys left@2-3,down@4\n",
+                       {"--out", scratch / "out"});
+  ASSERT_EQ(played.exitCode, 0) << played.errors;
+  EXPECT_EQ(played.errors, "");
+  ExpectFramesOnDisk(scratch / "out", RunInProcess(11, [](int pass) {
+                       HeadlessHoldKey(VK_LEFT, pass == 2 || pass == 3);
+                       HeadlessHoldKey(VK_DOWN, pass == 4);
+                       if (pass == 6) HeadlessRequestClose();
+                     }));
+  played = run(other, picture, "frames 6\n");
+  EXPECT_EQ(played.exitCode, 2);
+  EXPECT_NE(played.errors.find("and this program draws " + here + "'s"), std::string::npos);
+  played = run(here, std::string(64, '0'), "frames 12000\n");
+  EXPECT_EQ(played.exitCode, 0) << played.errors;
+  EXPECT_NE(played.errors.find("made with another ROCK8.BMP"), std::string::npos);
+  played = run(here, picture, "frames 6\n", {"--frames", "3"});
+  EXPECT_EQ(played.exitCode, 2);
+  EXPECT_NE(played.errors.find("--run holds its own seed"), std::string::npos) << played.errors;
 }
 
 TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {

@@ -49,6 +49,8 @@ TEST(StartOptions, TakesWindowShotsHelpAndVersion) {
   EXPECT_TRUE(both.options.window);
   EXPECT_EQ(both.options.shotsFolder, scratch.path);
   EXPECT_EQ(Parse({"--shots=" + scratch.path}).options.shotsFolder, scratch.path);
+  EXPECT_EQ(Parse({"--record", scratch / "run"}).options.recordPath, scratch / "run");
+  EXPECT_EQ(Parse({"--replay=any"}).options.replayPath, "any");
 
   // Help and version need nothing else to be right after them.
   EXPECT_EQ(Parse({"--window", "--help", "--bogus"}).options.action, StartOptions::Action::Help);
@@ -68,6 +70,12 @@ TEST(StartOptions, RefusesWhatItDoesNotTakeInOneLine) {
       {{"--shots", scratch / "missing"}, "--shots '" + scratch / "missing" + "': no such folder"},
       {{"--shots", "/dev/null"}, "--shots '/dev/null': no such folder"},
       {{"--shots", scratch.path, "--shots", scratch.path}, "--shots is given twice"},
+      {{"--record", scratch / "missing/run"},
+       "--record '" + scratch / "missing/run" + "': no such folder"},
+      {{"--record", scratch.path}, "--record '" + scratch.path + "': a folder, not a file"},
+      {{"--replay"}, "--replay needs a run file"},
+      {{"--record", "run", "--replay", "run"},
+       "--record and --replay cannot be used together (a replay is the run)"},
   };
   for (const auto& [arguments, message] : cases) {
     Parsed parsed = Parse(arguments);
@@ -89,7 +97,8 @@ TEST(StartOptions, HelpNamesEveryOptionAndKey) {
   std::free(text);
   for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
                            ".png", "Escape", "Left", "Down", "D-pad", "left stick", "Start",
-                           "East", "vorn-capture", "share/vorn"})
+                           "East", "vorn-capture", "share/vorn", "--record FILE",
+                           "--replay FILE", "Pause", "Back"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_NE(help.find(std::string("\nvorn ") + VORN_VERSION + "\n"), std::string::npos);
 }

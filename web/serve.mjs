@@ -21,6 +21,11 @@ const TYPES = {
   ".css": "text/css; charset=utf-8",
 };
 
+// The page carries its own Content-Security-Policy (index.html), so that
+// any static server gives it; the server adds what only a header can say:
+// no other site may show the page in a frame.
+const PAGE_POLICY = "frame-ancestors 'none'";
+
 // The file a request path names inside root, or null when it would leave it.
 function fileFor(root, requestUrl) {
   let name;
@@ -49,6 +54,7 @@ async function answer(root, request, response) {
     "Content-Type": TYPES[path.extname(file).toLowerCase()] || "application/octet-stream",
     "Content-Length": info.size,
     "Cache-Control": "no-cache",
+    ...(path.extname(file).toLowerCase() === ".html" ? {"Content-Security-Policy": PAGE_POLICY} : {}),
   });
   if (request.method === "HEAD") {
     response.end();

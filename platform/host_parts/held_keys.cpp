@@ -26,11 +26,9 @@ unsigned HeldKeysOf(int source) {
   return source >= 0 && source < HELD_MAX_SOURCES ? held[source] : 0;
 }
 
-int HeldKeysSet(int source, unsigned keys, HostEvent* reports) {
-  if (source < 0 || source >= HELD_MAX_SOURCES) return 0;
-  const unsigned before = HeldByAny();
-  held[source] = keys & ((1u << HELD_KEY_COUNT) - 1);
-  const unsigned after = HeldByAny();
+unsigned HeldKeysAll() { return HeldByAny(); }
+
+int HeldKeysReportChange(unsigned before, unsigned after, HostEvent* reports) {
   int count = 0;
   for (int i = 0; i < HELD_KEY_COUNT; ++i) {
     const unsigned bit = 1u << i;
@@ -39,6 +37,17 @@ int HeldKeysSet(int source, unsigned keys, HostEvent* reports) {
                         kKeys[i]};
   }
   return count;
+}
+
+int HeldKeysReportSince(unsigned before, HostEvent* reports) {
+  return HeldKeysReportChange(before, HeldByAny(), reports);
+}
+
+int HeldKeysSet(int source, unsigned keys, HostEvent* reports) {
+  if (source < 0 || source >= HELD_MAX_SOURCES) return 0;
+  const unsigned before = HeldByAny();
+  held[source] = keys & ((1u << HELD_KEY_COUNT) - 1);
+  return HeldKeysReportSince(before, reports);
 }
 
 int HeldKeyChange(int source, int virtualKey, bool down, HostEvent* reports) {

@@ -31,6 +31,20 @@ int HeldKeysSet(int source, unsigned keys, HostEvent* reports);
 // it go, and holds its other keys as before.
 int HeldKeyChange(int source, int virtualKey, bool down, HostEvent* reports);
 
+// The KeyDown and KeyUp reports (room for HELD_KEY_COUNT) that take the
+// program from holding before to holding after; returns how many.
+int HeldKeysReportChange(unsigned before, unsigned after, HostEvent* reports);
+
+// The keys any source holds now: what the program has been told it holds,
+// once the reports made so far are handed to it.
+unsigned HeldKeysAll();
+
+// Called when a host that held back its reports for a while (a pause)
+// lets the program hear again: writes the KeyDown and KeyUp reports that
+// take the program from holding before to holding HeldKeysAll() (room for
+// HELD_KEY_COUNT) and returns how many.
+int HeldKeysReportSince(unsigned before, HostEvent* reports);
+
 // Called when keys can no longer be followed (the focus lost, the screen
 // closed): no source holds anything, and nothing is reported; the caller
 // reports AllKeysReleased where the program must hear of it.

@@ -1,13 +1,18 @@
 // The user's side for the platform: SDL's events as host events. Keys come
 // from SDL's key events by scancode, so they keep their place whatever the
 // keyboard layout, and from gamepads (sdl_pads.h); a key is held while the
-// keyboard or any pad holds it (held_keys.h). Alt+Enter and F12 are the
-// host's own keys: they switch between full screen and a window and save a
-// screenshot, and the program never sees them.
+// keyboard or any pad holds it (held_keys.h). Alt+Enter, F12 and P or
+// Pause (a pad's Back) are the host's own keys: they switch between full
+// screen and a window, save a screenshot and pause, and the program never
+// sees them. While paused the pump holds the program, as while the screen
+// is lost; the keys it would have heard of meanwhile are told on resuming.
+// Each pass's events go through the run recorder and player (sdl_runs.h).
 #include <SDL.h>
 
 #include "held_keys.h"
+#include "run_recorder.h"
 #include "sdl_pads.h"
+#include "sdl_runs.h"
 #include "sdl_screen.h"
 #include "sdl_shots.h"
 
@@ -21,10 +26,12 @@ constexpr int kLostWaitMs = 500;
 
 // Host events made from one SDL event and not yet handed out: a pad pulled
 // out lets go of every key it held; a focus loss in full screen is two
-// (keys released, display lost).
-constexpr int kMaxPending = HELD_KEY_COUNT + 2;
+// (keys released, display lost); resuming tells every key and the screen.
+constexpr int kMaxPending = 2 * HELD_KEY_COUNT + 4;
 HostEvent pending[kMaxPending];
 int pendingCount = 0;
+// What the program had been told it holds when the pause began.
+unsigned heldWhenPaused = 0;
 
 void Report(HostEventKind kind, int virtualKey = 0) {
   if (pendingCount < kMaxPending) pending[pendingCount++] = {kind, virtualKey};
@@ -39,6 +46,39 @@ void ReportQuit() {
 
 void ReportAll(const HostEvent* reports, int count) {
   for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
+}
+
+void TogglePause() {
+  HostEvent change;
+  if (!SdlScreenPaused()) {
+    heldWhenPaused = HeldKeysAll();
+    SdlScreenSetPaused(true, &change);
+    return;
+  }
+  if (SdlScreenSetPaused(false, &change)) Report(change.kind);
+  HostEvent reports[HELD_KEY_COUNT];
+  ReportAll(reports, HeldKeysReportSince(heldWhenPaused, reports));
+}
+
+bool QuitKeyGoesDown(const HostEvent* reports, int count) {
+  for (int i = 0; i < count; ++i)
+    if (reports[i].kind == HostEventKind::KeyDown &&
+        (reports[i].virtualKey == VK_ESCAPE || reports[i].virtualKey == VK_SPACE))
+      return true;
+  return false;
+}
+
+// Key changes of the keyboard or a pad. During a replay they steer nothing
+// (the player drops them) and a quit key ends it as closing the window
+// does; while paused they are kept back, except that a quit key resumes
+// so that the program hears it and ends as usual.
+void ReportKeys(const HostEvent* reports, int count) {
+  if (SdlRunsReplaying() && QuitKeyGoesDown(reports, count)) ReportQuit();
+  if (!SdlScreenPaused()) {
+    ReportAll(reports, count);
+  } else if (QuitKeyGoesDown(reports, count)) {
+    TogglePause();
+  }
 }
 
 // The virtual key of a key the program reads, or 0.
@@ -75,6 +115,10 @@ bool TakeHostKey(const SDL_KeyboardEvent& key) {
     if (key.repeat == 0) SdlScreenSaveScreenshot();
     return true;
   }
+  if (scancode == SDL_SCANCODE_P || scancode == SDL_SCANCODE_PAUSE) {
+    if (key.repeat == 0) TogglePause();
+    return true;
+  }
   return false;
 }
 
@@ -82,8 +126,8 @@ bool TakeHostKey(const SDL_KeyboardEvent& key) {
 void TranslateKey(const SDL_KeyboardEvent& key) {
   if (key.repeat != 0) return;
   HostEvent reports[HELD_KEY_COUNT];
-  ReportAll(reports, HeldKeyChange(HELD_KEYBOARD, VirtualKeyOf(key.keysym.scancode),
-                                   key.type == SDL_KEYDOWN, reports));
+  ReportKeys(reports, HeldKeyChange(HELD_KEYBOARD, VirtualKeyOf(key.keysym.scancode),
+                                    key.type == SDL_KEYDOWN, reports));
 }
 
 void Translate(const SDL_Event& event) {
@@ -105,15 +149,16 @@ void Translate(const SDL_Event& event) {
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
         HeldKeysForgetAll();
         SdlPadsForgetHeld();
-        Report(HostEventKind::AllKeysReleased);
+        if (!SdlScreenPaused()) Report(HostEventKind::AllKeysReleased);
       }
       HostEvent change;
       if (SdlScreenWindowEvent(event, &change)) Report(change.kind);
       return;
     }
     default: {
+      if (SdlPadsPausePressed(event)) TogglePause();
       HostEvent reports[HELD_KEY_COUNT];
-      ReportAll(reports, SdlPadsTranslate(event, reports));
+      ReportKeys(reports, SdlPadsTranslate(event, reports));
       return;
     }
   }
@@ -129,11 +174,13 @@ int TakePending(HostEvent* events, int capacity) {
 
 }  // namespace
 
-// Stops at capacity: the events not taken stay queued, here or in SDL's
-// queue. While the program has lost the screen there is nothing for it to
-// draw, so the pump waits for events instead of returning empty-handed.
-int HostPumpEvents(HostEvent* events, int capacity) {
-  if (events == nullptr || capacity <= 0) return 0;
+// Stops at capacity, less the room the run player needs: the events not
+// taken stay queued, here or in SDL's queue. While the program has lost the
+// screen or is paused there is nothing for it to draw, so the pump waits
+// for events instead of returning empty-handed.
+int HostPumpEvents(HostEvent* events, int hostCapacity) {
+  if (events == nullptr || hostCapacity <= RUN_PASS_ROOM) return 0;
+  const int capacity = hostCapacity - RUN_PASS_ROOM;
   int count = TakePending(events, capacity);
   SDL_Event event;
   for (int polled = 0; polled < kMaxEventsPerPump && count < capacity && pendingCount == 0 &&
@@ -146,5 +193,5 @@ int HostPumpEvents(HostEvent* events, int capacity) {
     if (SDL_WaitEventTimeout(&event, kLostWaitMs) != 0) Translate(event);
     count += TakePending(events + count, capacity - count);
   }
-  return count;
+  return SdlRunsPass(events, count);
 }

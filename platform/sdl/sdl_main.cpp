@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform.h"
+#include "sdl_runs.h"
 #include "sdl_screen.h"
 #include "start_options.h"
 
@@ -92,6 +93,10 @@ int main(int argc, char** argv) {
     StartOptionsPrintVersion(stdout);
     return 0;
   }
+  // A run file that cannot be played is refused before any window opens.
+  if (!SdlRunsStart(options.recordPath.empty() ? nullptr : options.recordPath.c_str(),
+                    options.replayPath.empty() ? nullptr : options.replayPath.c_str()))
+    return 2;
   SdlScreenConfigure(options.window, options.shotsFolder.c_str());
   SDL_SetMainReady();
   OfferVisibleDrivers();
@@ -107,5 +112,8 @@ int main(int argc, char** argv) {
   int exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
   SdlScreenClose();
   SDL_Quit();
+  // The run is over either way; a recording that could not be kept is
+  // still a failure the caller must hear of.
+  if (!SdlRunsFinish() && exitCode == 0) exitCode = 3;
   return exitCode;
 }

@@ -120,6 +120,11 @@ int SetInputs(int slot, unsigned inputs, HostEvent* reports) {
 
 }  // namespace
 
+bool SdlPadsPausePressed(const SDL_Event& event) {
+  return event.type == SDL_CONTROLLERBUTTONDOWN &&
+         event.cbutton.button == SDL_CONTROLLER_BUTTON_BACK;
+}
+
 int SdlPadsTranslate(const SDL_Event& event, HostEvent* reports) {
   switch (event.type) {
     case SDL_CONTROLLERDEVICEADDED:

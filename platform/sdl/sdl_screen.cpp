@@ -17,6 +17,8 @@ namespace {
 
 // Larger modes than this are refused rather than asked of the renderer.
 constexpr int kMaxModeSide = 8192;
+// Added to the window's title while paused.
+constexpr char kPausedMark[] = " (paused)";
 // A window is never made smaller than this by the user.
 constexpr int kMinWindowWidth = 160;
 constexpr int kMinWindowHeight = 120;
@@ -34,6 +36,8 @@ struct SdlScreen {
   bool focused = true;
   bool lost = false;         // as last reported to the platform
   bool ending = false;       // a quit request was reported
+  bool paused = false;
+  char title[128] = "";      // as the program named the window
   int windowedWidth = 0;     // the size a window takes when full screen ends
   int windowedHeight = 0;
   std::uint32_t colours[256] = {};  // rebuilt from the palette at every present
@@ -128,6 +132,7 @@ void SdlScreenPlaceWindow() {
 // program has the focus, as an exclusive display is lost on Windows when
 // the user switches away. A window that loses the focus loses nothing.
 bool SdlScreenReportLoss(HostEvent* reported) {
+  if (screen.paused) return false;
   const bool lost = screen.minimized || screen.hidden || (screen.fullscreen && !screen.focused);
   if (lost == screen.lost) return false;
   screen.lost = lost;
@@ -148,6 +153,7 @@ bool HostOpenScreen(const char* title, int width, int height) {
     return false;
   }
   screen.ending = false;
+  SDL_strlcpy(screen.title, title != nullptr ? title : "", sizeof screen.title);
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   const SDL_Rect desktop = SdlScreenDesktop(width, height);
   const int scale = PictureWindowScale(desktop.w, desktop.h, width, height);
@@ -162,7 +168,7 @@ bool HostOpenScreen(const char* title, int width, int height) {
   }
   // Hidden until the renderer exists: making an accelerated renderer may
   // replace the window, and only the final one should ever be seen.
-  screen.window = SDL_CreateWindow(title != nullptr ? title : "", place.x, place.y, place.w,
+  screen.window = SDL_CreateWindow(screen.title, place.x, place.y, place.w,
                                    place.h, flags);
   if (screen.window == nullptr) {
     SdlScreenReport("the window could not be opened");
@@ -259,7 +265,19 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
   }
 }
 
-bool SdlScreenWaitsForEvents() { return screen.lost && !screen.ending; }
+bool SdlScreenWaitsForEvents() { return (screen.lost || screen.paused) && !screen.ending; }
+
+bool SdlScreenSetPaused(bool paused, HostEvent* reported) {
+  screen.paused = paused;
+  if (screen.window != nullptr) {
+    char title[sizeof screen.title + sizeof kPausedMark];
+    SDL_snprintf(title, sizeof title, "%s%s", screen.title, paused ? kPausedMark : "");
+    SDL_SetWindowTitle(screen.window, title);
+  }
+  return !paused && SdlScreenReportLoss(reported);
+}
+
+bool SdlScreenPaused() { return screen.paused; }
 
 void SdlScreenQuitRequested() { screen.ending = true; }
 
@@ -302,4 +320,5 @@ void SdlScreenClose() {
   screen.focused = true;
   screen.lost = false;
   screen.ending = false;
+  screen.paused = false;
 }

@@ -19,14 +19,21 @@ void SdlScreenConfigure(bool startInWindow, const char* shotsFolder);
 bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported);
 
 // Whether the event pump waits for events instead of polling: the program
-// has lost the screen (minimised, or switched away from in full screen)
-// and is not ending.
+// has lost the screen (minimised, or switched away from in full screen) or
+// is paused, and is not ending.
 bool SdlScreenWaitsForEvents();
 
 // Called by the event pump when it reports a quit request: the program
 // needs a few more passes of its loop to end, hidden or not, so the pump no
 // longer waits. A screen opened anew has had no such request.
 void SdlScreenQuitRequested();
+
+// Called by the event pump when the user pauses or resumes. While paused
+// the pump waits and the last frame stays on the screen (the title says
+// so); whether the program holds the screen is reported again only on
+// resuming: returns true with *reported set when that changed meanwhile.
+bool SdlScreenSetPaused(bool paused, HostEvent* reported);
+bool SdlScreenPaused();
 
 // Called by the event pump for Alt+Enter: full screen becomes a window and
 // a window full screen. The program is told nothing; the last frame is

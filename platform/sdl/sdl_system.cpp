@@ -5,13 +5,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "portable/host.h"
+#include "sdl_runs.h"
 
 void HostSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
 
-std::int64_t HostCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t HostCalendarSeconds() { return SdlRunsSeed(); }
 
 // Asked once and kept: "" when SDL cannot tell or the path does not fit.
 const char* HostProgramDirectory() {

@@ -23,11 +23,56 @@ bool TakeShotsFolder(StartOptions* options, const char* value, std::string* erro
   return true;
 }
 
+// --record FILE: the folder it goes to must exist now, so that an hour's
+// run is not lost to a typo; the file itself is written when the run ends.
+bool TakeRecordPath(StartOptions* options, const char* value, std::string* error) {
+  if (value == nullptr) return Fail(error, "--record needs a file");
+  if (*value == '\0') return Fail(error, "--record: an empty file name");
+  std::string folder = value;
+  const std::size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  struct stat status;
+  if (stat(value, &status) == 0 && S_ISDIR(status.st_mode))
+    return Fail(error, std::string("--record '") + value + "': a folder, not a file");
+  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+    return Fail(error, std::string("--record '") + value + "': no such folder");
+  options->recordPath = value;
+  return true;
+}
+
+bool TakeReplayPath(StartOptions* options, const char* value, std::string* error) {
+  if (value == nullptr) return Fail(error, "--replay needs a run file");
+  if (*value == '\0') return Fail(error, "--replay: an empty file name");
+  options->replayPath = value;
+  return true;
+}
+
+// --NAME VALUE or --NAME=VALUE, each at most once: true when argument is
+// such an option (taken, or failed with error set).
+bool TakeValueOption(const char* name, int argc, char** argv, int* i, bool* given,
+                     bool (*take)(StartOptions*, const char*, std::string*), StartOptions* options,
+                     bool* failed, std::string* error) {
+  const std::size_t length = std::strlen(name);
+  const char* argument = argv[*i];
+  const bool joined = std::strncmp(argument, name, length) == 0 && argument[length] == '=';
+  if (!joined && std::strcmp(argument, name) != 0) return false;
+  if (*given) {
+    *failed = !Fail(error, std::string(name) + " is given twice");
+    return true;
+  }
+  *given = true;
+  const char* value = joined ? argument + length + 1 : (*i + 1 < argc ? argv[++*i] : nullptr);
+  *failed = !take(options, value, error);
+  return true;
+}
+
 }  // namespace
 
 bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string* error) {
   bool windowGiven = false;
   bool shotsGiven = false;
+  bool recordGiven = false;
+  bool replayGiven = false;
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
@@ -44,23 +89,27 @@ bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string
       options->window = true;
       continue;
     }
-    const bool joined = std::strncmp(argument, "--shots=", 8) == 0;
-    if (joined || std::strcmp(argument, "--shots") == 0) {
-      if (shotsGiven) return Fail(error, "--shots is given twice");
-      shotsGiven = true;
-      const char* value = joined ? argument + 8 : (i + 1 < argc ? argv[++i] : nullptr);
-      if (!TakeShotsFolder(options, value, error)) return false;
+    bool failed = false;
+    if (TakeValueOption("--shots", argc, argv, &i, &shotsGiven, TakeShotsFolder, options, &failed,
+                        error) ||
+        TakeValueOption("--record", argc, argv, &i, &recordGiven, TakeRecordPath, options,
+                        &failed, error) ||
+        TakeValueOption("--replay", argc, argv, &i, &replayGiven, TakeReplayPath, options,
+                        &failed, error)) {
+      if (failed) return false;
       continue;
     }
     if (argument[0] == '-') return Fail(error, std::string("unknown option '") + argument + "'");
     return Fail(error, std::string("unexpected argument '") + argument + "'");
   }
+  if (recordGiven && replayGiven)
+    return Fail(error, "--record and --replay cannot be used together (a replay is the run)");
   return true;
 }
 
 void StartOptionsPrintHelp(std::FILE* out) {
   std::fputs(
-      "usage: vorn [--window] [--shots DIR]\n"
+      "usage: vorn [--window] [--shots DIR] [--record FILE | --replay FILE]\n"
       "\n"
       "Vorn Game Console: 600 falling stars and 45 bouncing rocks on a 640 x 480,\n"
       "256-colour display, full screen unless --window is given.\n"
@@ -69,6 +118,11 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "  --window       start in a window, sized to the largest whole multiple of\n"
       "                 640 x 480 that fits the desktop; it can be resized\n"
       "  --shots DIR    save F12 screenshots in DIR (default: the current folder)\n"
+      "  --record FILE  write the run (its seed and the keys of every frame) to FILE\n"
+      "                 when it ends, to be played again with --replay or\n"
+      "                 vorn-capture --run\n"
+      "  --replay FILE  play a recorded run again, frame for frame; the keys and\n"
+      "                 pads steer nothing, Escape or Space ends it\n"
       "  --help         this text\n"
       "  --version      the version\n"
       "\n"
@@ -77,6 +131,7 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "  Up             halt the stars\n"
       "  Down           hurry the stars and streak them\n"
       "  Escape, Space  quit, once the key is let go\n"
+      "  P, Pause       pause and resume (the picture stays, nothing is lost)\n"
       "  Alt+Enter      switch between full screen and a window\n"
       "  F12            save the frame shown as vorn-YYYYMMDD-HHMMSS-N.png (indexed,\n"
       "                 with its 256 colours) and print its path; never overwrites\n"
@@ -84,6 +139,7 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "A gamepad (any that SDL knows; plug it in or out at any time):\n"
       "  D-pad, left stick   the arrows (the stick once pushed past half way)\n"
       "  Start, East button  Escape (East: B on an Xbox pad, A on a Nintendo one)\n"
+      "  Back (Select)       pause and resume\n"
       "\n",
       out);
   std::fprintf(out,
@@ -93,7 +149,8 @@ void StartOptionsPrintHelp(std::FILE* out) {
                VORN_DATA_FROM_PROGRAM);
   std::fputs(
       "Exit code: 0 after a quit; 1 when the demo cannot start (one line on\n"
-      "standard error says why); 2 for a bad option.\n",
+      "standard error says why); 2 for a bad option or a run file that cannot be\n"
+      "played; 3 when the recorded run could not be written.\n",
       out);
 }
 

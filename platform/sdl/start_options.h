@@ -11,6 +11,8 @@ struct StartOptions {
   Action action = Action::Run;
   bool window = false;      // --window: start in a window, not full screen
   std::string shotsFolder;  // --shots DIR; empty: screenshots go to the current folder
+  std::string recordPath;   // --record FILE; empty: the run is not recorded
+  std::string replayPath;   // --replay FILE; empty: the keys steer
 };
 
 // Called by main with its arguments. Returns false, with one line (no

@@ -3,14 +3,20 @@
 // whatever the keyboard layout; the ones the program reads do nothing else
 // on the page (arrows and Space do not scroll it). The page's touch controls
 // and the gamepads hold keys too; the program hears of a key going down
-// when the first of them holds it and up when the last lets go.
+// when the first of them holds it and up when the last lets go. While the
+// run is paused (web_pause.h) their changes are held back and told as one
+// difference on resuming; each pass's events go through the run recorder
+// and player (web_runs.h).
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstring>
 
 #include "portable/host.h"
+#include "run_recorder.h"
 #include "web_keys.h"
+#include "web_pause.h"
+#include "web_runs.h"
 #include "web_screen.h"
 
 namespace {
@@ -82,10 +88,37 @@ void ReportAll(const HostEvent* reports, int count) {
   for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
 }
 
+bool QuitKeyGoesDown(const HostEvent* reports, int count) {
+  for (int i = 0; i < count; ++i)
+    if (reports[i].kind == HostEventKind::KeyDown &&
+        (reports[i].virtualKey == VK_ESCAPE || reports[i].virtualKey == VK_SPACE))
+      return true;
+  return false;
+}
+
+void RequestQuit() {
+  events.quitRequested = true;
+  WebPauseEnd();
+  WebWakeWaits();
+}
+
+// A source's key changes. During a replay they steer nothing (the player
+// drops them) and a quit key ends it as leaving the page would; while
+// paused they are held back, but a quit key resumes, so that the program
+// hears it and ends as usual.
+void ReportKeys(const HostEvent* reports, int count) {
+  const bool quitKey = QuitKeyGoesDown(reports, count);
+  if (quitKey && WebRunsReplaying()) RequestQuit();
+  if (!WebPaused())
+    ReportAll(reports, count);
+  else if (quitKey)
+    WebPauseToggle();
+}
+
 // A source (the keyboard, the touch controls) holds one key now, or not.
 void KeyChange(int source, int virtualKey, bool held) {
   HostEvent changes[HELD_KEY_COUNT];
-  ReportAll(changes, HeldKeyChange(source, virtualKey, held, changes));
+  ReportKeys(changes, HeldKeyChange(source, virtualKey, held, changes));
 }
 
 int VirtualKeyOf(const char* code) {
@@ -113,7 +146,7 @@ EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
 // finger when pressed anew).
 void ReleaseAll() {
   HeldKeysForgetAll();
-  Report(HostEventKind::AllKeysReleased, 0);
+  if (!WebPaused()) Report(HostEventKind::AllKeysReleased, 0);
 }
 
 // Key releases made while the page has no focus never arrive here.
@@ -124,6 +157,7 @@ EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
   events.pageHidden = event->hidden != 0;
+  WebPauseHide(events.pageHidden);
   if (events.pageHidden) ReleaseAll();
   WebWakeWaits();
   return EM_FALSE;
@@ -133,7 +167,12 @@ EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 
 void WebKeysHold(int source, unsigned keys) {
   HostEvent changes[HELD_KEY_COUNT];
-  ReportAll(changes, HeldKeysSet(source, keys, changes));
+  ReportKeys(changes, HeldKeysSet(source, keys, changes));
+}
+
+void WebKeysReportSince(unsigned before) {
+  HostEvent changes[HELD_KEY_COUNT];
+  ReportAll(changes, HeldKeysReportSince(before, changes));
 }
 
 
@@ -141,6 +180,7 @@ void WebEventsListen() {
   events = WebEvents();
   HeldKeysForgetAll();
   events.pageHidden = WebPageIsHidden() != 0;
+  WebPauseHide(events.pageHidden);
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
@@ -160,18 +200,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_touch_key(int virtualKey, int held
 
 // Called by the page (Module._vorn_web_request_quit) to end the run, as a
 // window's close button does.
-extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_request_quit() {
-  events.quitRequested = true;
-  WebWakeWaits();
-}
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_request_quit() { RequestQuit(); }
 
-// While the page is hidden and the program already knows, this waits until
-// it is shown again: a hidden page's demo draws nothing and takes no time.
-int HostPumpEvents(HostEvent* reported, int capacity) {
+// While the run is paused (a hidden page pauses it) this waits until it
+// goes on: the demo draws nothing and takes no time. Room is left for the
+// run player's events.
+int HostPumpEvents(HostEvent* reported, int hostCapacity) {
   if (WebLetGo()) {
     WebEventsStop();
     WebWaitForEver();
   }
+  if (reported == nullptr || hostCapacity <= RUN_PASS_ROOM) return 0;
+  WebPauseWait();
+  const int capacity = hostCapacity - RUN_PASS_ROOM;
   if (events.pageHidden && events.reportedHidden && events.count == 0 && !events.quitRequested)
     WebWaitWhileHidden();
   int taken = 0;
@@ -193,5 +234,5 @@ int HostPumpEvents(HostEvent* reported, int capacity) {
     HeldKeysForgetAll();
     reported[taken++] = {HostEventKind::AllKeysReleased, 0};
   }
-  return taken;
+  return WebRunsPass(reported, taken);
 }

@@ -1,6 +1,7 @@
 // Gamepads in a browser, through the page's Gamepad API: the D-pad and the
-// left stick are the arrows, Start and the East button (B) are Escape. Pads
-// are read once a frame, and not at all while none is connected; one that
+// left stick are the arrows, Start and the East button (B) are Escape, Back
+// (Select) pauses and resumes. Pads are read once a frame (a few times a
+// second while paused), and not at all while none is connected; one that
 // goes away lets go of what it held.
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -9,6 +10,7 @@
 
 #include "portable/host.h"
 #include "web_keys.h"
+#include "web_pause.h"
 #include "web_screen.h"
 
 namespace {
@@ -17,10 +19,11 @@ namespace {
 constexpr double kStickHalfWay = 0.5;
 
 // The buttons read, by their place in the browser's standard layout.
-enum { EAST = 1, START = 9, DPAD_UP = 12, DPAD_DOWN = 13, DPAD_LEFT = 14, DPAD_RIGHT = 15 };
+enum { EAST = 1, BACK = 8, START = 9, DPAD_UP = 12, DPAD_DOWN = 13, DPAD_LEFT = 14, DPAD_RIGHT = 15 };
 
 int connected = 0;
 EmscriptenGamepadEvent pad;  // one pad's reading; kept here, as it is large
+bool backHeld[WEB_MAX_PADS] = {};  // a pause toggles once per press
 
 // How many pads the page has now; counted afresh rather than followed, as
 // the run may start after they came.
@@ -61,7 +64,9 @@ EM_BOOL OnConnected(int, const EmscriptenGamepadEvent*, void*) {
 
 EM_BOOL OnDisconnected(int, const EmscriptenGamepadEvent* state, void*) {
   connected = WebGamepadsConnected();
-  if (state->index >= 0 && state->index < WEB_MAX_PADS) WebKeysHold(WEB_FIRST_PAD + state->index, 0);
+  if (state->index < 0 || state->index >= WEB_MAX_PADS) return EM_FALSE;
+  backHeld[state->index] = false;
+  WebKeysHold(WEB_FIRST_PAD + state->index, 0);
   return EM_FALSE;
 }
 
@@ -80,5 +85,11 @@ void WebGamepadsRead() {
   for (int index = 0; index < count; ++index) {
     const bool read = emscripten_get_gamepad_status(index, &pad) == EMSCRIPTEN_RESULT_SUCCESS;
     WebKeysHold(WEB_FIRST_PAD + index, read && pad.connected ? KeysOf(pad) : 0);
+    const bool back = read && pad.connected && std::strcmp(pad.mapping, "standard") == 0 &&
+                      Pressed(pad, BACK);
+    if (back && !backHeld[index]) WebPauseToggle();
+    backHeld[index] = back;
   }
 }
+
+bool WebGamepadsPresent() { return connected > 0; }

@@ -11,3 +11,8 @@ enum { WEB_TOUCH = HELD_KEYBOARD + 1, WEB_FIRST_PAD = WEB_TOUCH + 1,
 // Called by whatever reads a source: these keys (HeldKeyBit bits) are what
 // it holds now. Reports each key that goes down or up for the program.
 void WebKeysHold(int source, unsigned keys);
+
+// Called on resuming from a pause, with what the program had been told it
+// holds when the pause began: reports how that differs from what the
+// sources hold now.
+void WebKeysReportSince(unsigned before);

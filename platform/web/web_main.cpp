@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include "platform.h"
+#include "web_runs.h"
 #include "web_screen.h"
 
 namespace {
@@ -18,7 +19,13 @@ EM_JS(void, WebReportExit, (int exitCode), {
 
 }  // namespace
 
+// A run the page gave to play that cannot be played ends here, exit code
+// 2, before the program starts (the page has heard why).
 int main() {
+  if (!WebRunsStart()) {
+    WebReportExit(2);
+    return 2;
+  }
   int exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
   WebEventsStop();
   WebScreenClose();

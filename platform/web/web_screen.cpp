@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "portable/host.h"
+#include "web_pause.h"
+#include "web_runs.h"
 #include "web_screen.h"
 
 namespace {
@@ -77,6 +79,7 @@ EM_JS(void, WebCanvasShow, (const std::uint32_t* rgba, int width, int height), {
     if (Module["onVornFirstFrame"]) Module["onVornFirstFrame"]();
   }
   Module["vornFramesShown"] += 1;
+  if (Module["onVornFrame"]) Module["onVornFrame"]();
 });
 
 EM_JS(void, WebCanvasClose, (), {
@@ -157,7 +160,9 @@ void HostRestoreDisplayMode() {
 
 // The expansion happens now, with the palette in effect now; the canvas
 // shows the result at the next animation frame, as a flip waits for the
-// vertical blank. The gamepads are read then, once a frame shown.
+// vertical blank. The gamepads are read then, once a frame shown. A frame
+// the page was hidden (so paused) before it could show waits for the run
+// to go on and is shown then, so resuming skips none.
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
   if (screen.rgba == nullptr || pixels == nullptr || palette == nullptr) return;
@@ -166,10 +171,14 @@ void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
   if (shownWidth <= 0 || shownHeight <= 0 || pitch < shownWidth) return;
   BuildColours(palette);
   Expand(pixels, pitch, shownWidth, shownHeight);
-  if (WebWaitForAnimationFrame() && screen.rgba != nullptr) {
-    WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
-    WebGamepadsRead();
+  while (!WebWaitForAnimationFrame()) {
+    if (!WebPaused()) return;
+    WebPauseWait();
   }
+  if (screen.rgba == nullptr) return;
+  WebCanvasShow(screen.rgba, screen.modeWidth, screen.modeHeight);
+  WebRunsFrameShown();
+  WebGamepadsRead();
 }
 
 void WebScreenClose() {

@@ -15,6 +15,10 @@ void WebScreenClose();
 // (WebEventsStop ends it with the page's other listeners).
 void WebGamepadsListen();
 
-// Called by HostPresent once a frame has been shown: reads the connected
-// pads, if any, into the held keys.
+// Called by HostPresent once a frame has been shown, and while paused:
+// reads the connected pads, if any, into the held keys; a pad's Back
+// (Select) pauses or resumes.
 void WebGamepadsRead();
+
+// Whether any pad is connected.
+bool WebGamepadsPresent();

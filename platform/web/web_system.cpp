@@ -3,15 +3,16 @@
 #include <emscripten.h>
 
 #include <cstring>
-#include <ctime>
 
 #include "portable/host.h"
+#include "web_runs.h"
 
 // Asyncify's sleep: the browser gets control back for the time asked, so
 // the tab stays responsive while the demo pauses between frames.
 void HostSleep(DWORD milliseconds) { emscripten_sleep(milliseconds); }
 
-std::int64_t HostCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+// The seed a played run was made with, so that it draws the same numbers.
+std::int64_t HostCalendarSeconds() { return WebRunsSeed(); }
 
 // The page puts the program's files (ROCK8.BMP) in this folder of the
 // module's file system before the run starts.

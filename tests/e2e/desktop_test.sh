@@ -2,7 +2,8 @@
 # The desktop comforts of the demo, end to end on a virtual X screen through
 # SDL's X11 driver, with no window manager: the options (also without a
 # display), --window and its size, resizing, Alt+Enter both ways, F12
-# screenshots, and what switching away, hiding and focus do.
+# screenshots, what switching away, hiding and focus do, pause, and a run
+# recorded here played by the capture tool.
 #   desktop_test.sh path/to/vorn
 # Screenshots of each step are kept as desktop_*.png in the current folder
 # (or in $VORN_E2E_ARTIFACTS).
@@ -200,7 +201,8 @@ check_options() {
   fi
 
   local bad
-  for bad in --bogus --shots "--shots=$work/none" stray; do
+  printf 'vorn-run 1\ngenerator glibc\nframes 0\n' >"$work/bad.vornrun"
+  for bad in --bogus --shots "--shots=$work/none" stray "--replay=$work/bad.vornrun"; do
     no_display "$bad"
     code=$?
     if [ "$code" -eq 2 ] && [ "$(wc -l <"$err")" -eq 1 ] && [ ! -s "$out" ]; then
@@ -367,6 +369,76 @@ check_screenshot() {
   ends_with_escape "after screenshots" 1
 }
 
+# --- pause and run files ------------------------------------------------------------
+
+# frame_sum FILE: a checksum of the colours of a PNG or BMP frame.
+frame_sum() { { pngtopam "$1" || bmptopnm "$1"; } 2>/dev/null | md5sum | cut -d' ' -f1; }
+
+# within_5s COMMAND...: true once the command is, tried for up to 5 s.
+within_5s() {
+  local _
+  for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# A run recorded here, steered, screenshot and paused (the picture stands,
+# no processor used, a key pressed reaches nothing) is played by the
+# capture tool: the frames F12 saved, the paused one among them, are frames
+# of the replay. Played here, it ends by itself.
+check_runs() {
+  local recorded=$work/run.vornrun title ticks frames sums shot
+  mkdir -p "$work/runshots"
+  # shellcheck disable=SC2086
+  open_vorn runs $in_window --window --shots "$work/runshots" --record "$recorded" || return
+  pic_x=0 pic_y=0 pic_scale=2
+  key keydown Down
+  until_stars stars_streak run_down || fail "run: Down did not streak the stars ($check_summary)"
+  key keyup Down
+  key key F12 p
+  within_5s eval '[ "$(key getwindowname "$window")" = "Vorn Game Console (paused)" ]'
+  title=$(key getwindowname "$window")
+  window_shot paused_0
+  if until_still paused_0 paused_a && ticks=$(ticks_over 2) && window_shot paused_b &&
+    cmp -s "$work/paused_a.ppm" "$work/paused_b.ppm" && [ "$ticks" -le 2 ]; then
+    pass "paused: \"$title\", the picture stands, $ticks CPU ticks in 2 s"
+  else
+    fail "paused: \"$title\", ${ticks:-?} CPU ticks in 2 s"
+  fi
+  key key F12 Left
+  within_5s eval '[ "$(wc -l <"$work/runs.out")" -eq 2 ]' ||
+    fail "run: two F12 presses, $(wc -l <"$work/runs.out") paths printed"
+  key key p
+  key keydown Right
+  check_moving paused_b "resumed"
+  key keyup Right
+  ends_with_escape "a recorded run"
+  grep -q 'left@' "$recorded" && fail "Left pressed while paused is in the run"
+  grep -qx "picture $(sha256sum "$rock_bmp" | cut -c1-64)" "$recorded" ||
+    fail "the run's picture is not the SHA-256 of $rock_bmp"
+  frames=$(sed -n 's/^frames //p' "$recorded")
+  if "$(dirname "$vorn")/vorn-capture" --run "$recorded" --out "$work/replayed" 2>"$work/capture.err" &&
+    [ "$(find "$work/replayed" -name 'frame-*.bmp' | wc -l)" = "$frames" ]; then
+    pass "vorn-capture --run: the run's $frames frames"
+  else
+    fail "vorn-capture --run: $(cat "$work/capture.err")"
+  fi
+  sums=$(for frame in "$work"/replayed/frame-*.bmp; do frame_sum "$frame"; done)
+  while read -r shot; do
+    if grep -qx "$(frame_sum "$shot")" <<<"$sums"; then
+      pass "the frame F12 saved in $(basename "$shot") is a frame of the replay"
+    else
+      fail "the frame F12 saved in $(basename "$shot") is none of the replay's"
+    fi
+  done <"$work/runs.out"
+  start_vorn replay --window --replay "$recorded"
+  wait_for_exit 60
+  if [ "$exit_code" -eq 0 ] && [ ! -s "$work/replay.err" ]; then
+    pass "vorn --replay: the run plays and ends by itself, exit code 0"
+  else
+    fail "vorn --replay: exit code $exit_code, $(cat "$work/replay.err")"
+  fi
+}
+
 # --- focus, switching away, hiding --------------------------------------------------------
 
 # Another program's window, below the one --window opens and in the black
@@ -478,7 +550,7 @@ check_options
 start_xvfb 1400 1100
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 for check in ${VORN_DESKTOP_CHECKS:-check_window_and_resizing check_alt_enter check_screenshot check_focus_in_window \
-  check_switch_away check_hidden}; do
+  check_switch_away check_hidden check_runs}; do
   "$check"
   stop_vorn
   stop_other

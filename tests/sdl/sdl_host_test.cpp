@@ -16,6 +16,7 @@
 
 #include "png_read.h"
 #include "portable/host.h"
+#include "run_recorder.h"
 #include "sdl_screen.h"
 
 namespace {
@@ -38,10 +39,11 @@ void PushWindow(SDL_WindowEventID id) {
   SDL_PushEvent(&event);
 }
 
-// One pump of at most capacity events, as (kind, virtual key) pairs.
+// One pump of at most capacity events of the host's own (it keeps room for
+// a run player's besides), as (kind, virtual key) pairs.
 Reported Pump(int capacity = 16) {
-  std::vector<HostEvent> events(static_cast<std::size_t>(capacity));
-  int count = HostPumpEvents(events.data(), capacity);
+  std::vector<HostEvent> events(static_cast<std::size_t>(capacity + RUN_PASS_ROOM));
+  int count = HostPumpEvents(events.data(), capacity + RUN_PASS_ROOM);
   Reported reported;
   for (int i = 0; i < count; ++i) reported.emplace_back(events[i].kind, events[i].virtualKey);
   return reported;
@@ -87,6 +89,34 @@ TEST_F(SdlHost, CloseQuitAndTerminationAreQuitRequestsAndWhatDoesNotFitWaits) {
   EXPECT_EQ(Pump(2),
             (Reported{{HostEventKind::KeyUp, VK_SPACE}, {HostEventKind::QuitRequested, 0}}));
   EXPECT_TRUE(Pump(2).empty());
+}
+
+// While paused the program hears nothing; on resuming it hears what
+// changed meanwhile. A quit key resumes, so that it quits as usual, and a
+// close request comes through at once.
+TEST_F(SdlHost, APauseHoldsTheKeysBackAndResumingTellsWhatChanged) {
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_P);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_UP);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_UP);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_LEFT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_DOWN);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_PAUSE);
+  EXPECT_EQ(Pump(), (Reported{{HostEventKind::KeyDown, VK_LEFT},
+                              {HostEventKind::KeyUp, VK_LEFT},
+                              {HostEventKind::KeyDown, VK_DOWN}}));
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_P);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_DOWN);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE);
+  EXPECT_EQ(Pump(),
+            (Reported{{HostEventKind::KeyDown, VK_ESCAPE}, {HostEventKind::KeyUp, VK_DOWN}}));
+  PushKey(SDL_KEYUP, SDL_SCANCODE_ESCAPE);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_P);
+  PushWindow(SDL_WINDOWEVENT_CLOSE);
+  EXPECT_EQ(Pump(),
+            (Reported{{HostEventKind::KeyUp, VK_ESCAPE}, {HostEventKind::QuitRequested, 0}}));
+  EXPECT_TRUE(SdlScreenPaused());
+  SdlScreenClose();
 }
 
 int FilesIn(const std::string& folder) {

@@ -8,7 +8,7 @@ import {describe, test} from "node:test";
 import {writeServiceWorker} from "../../web/service_worker_build.mjs";
 import {
   STAR_SPEEDS, assertScene, assertStarsMoved, framePair, inFirefox, nextFrame, onRunningPage, openPage, serveCopy,
-  streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, withKeyHeld,
+  standInPad, streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, withKeyHeld,
 } from "./kit.mjs";
 
 describe("steering without a keyboard, running without a network", () => {
@@ -54,14 +54,7 @@ describe("steering without a keyboard, running without a network", () => {
 
   test("a gamepad: the D-pad steers, Start quits", async () => {
     const page = await site.browser.newPage();
-    // A standard pad of the page's own, made known as a browser would.
-    await page.evaluateOnNewDocument(() => {
-      const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
-                   axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
-      Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
-      window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
-      window.plugIn = () => window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
-    });
+    await standInPad(page);
     try {
       await page.goto(site.url);
       await waitForRunning(page);

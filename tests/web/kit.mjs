@@ -130,21 +130,38 @@ export async function onRunningPage(context, options, fn) {
   }
 }
 
-// Opens the page in a new tab, as a phone's when touch, and keeps what its
-// console says. problems() lists console errors, uncaught exceptions and
-// failed requests.
-export async function openPage(browser, url, {width = 1280, height = 800, touch = false} = {}) {
+// Opens the page in a new tab, as a phone's when touch, with a stand-in
+// gamepad when pad (standInPad), and keeps what its
+// console says. problems() lists console errors, uncaught exceptions,
+// failed requests and whatever the page's Content-Security-Policy refused.
+export async function openPage(browser, url, {width = 1280, height = 800, touch = false, pad = false} = {}) {
   const page = await browser.newPage();
+  if (pad) await standInPad(page);
   const seen = [];
   page.on("console", (message) => {
     if (message.type() === "error") seen.push(`console: ${message.text()}`);
   });
   page.on("pageerror", (error) => seen.push(`exception: ${error.message}`));
   page.on("requestfailed", (request) => seen.push(`request failed: ${request.url()}`));
+  await page.evaluateOnNewDocument(() => document.addEventListener("securitypolicyviolation", (event) =>
+    console.error(`the page's policy refused ${event.blockedURI || "inline code"} (${event.violatedDirective})`)));
   await page.setViewport({width, height, hasTouch: touch, isMobile: touch});
   await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
   page.problems = () => seen.slice();
   return page;
+}
+
+// Before the page loads: a standard pad of the page's own, which
+// window.plugIn() makes known as a browser would; window.press(button,
+// pressed) presses or lets go of a button (by its standard index).
+export function standInPad(page) {
+  return page.evaluateOnNewDocument(() => {
+    const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+                 axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+    Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
+    window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
+    window.plugIn = () => window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
+  });
 }
 
 // Waits until fn(arg), run in the page, is truthy; returns its value.

@@ -14,6 +14,7 @@
 #include "headless.h"
 #include "platform.h"
 #include "program_folder.h"
+#include "run_recorder.h"
 #include "video_movie.h"
 
 namespace {
@@ -79,15 +80,28 @@ bool PrepareOutputs(Capture* capture) {
   return true;
 }
 
+bool ScriptHolds(const Capture& capture, int key, int pass) {
+  return (RunKeysHeldIn(capture.options.keys, pass) & HeldKeyBit(key)) != 0;
+}
+
+// The first frame in which the script holds a quit key, or 0.
+int FirstQuitFrame(const Capture& capture) {
+  int first = 0;
+  for (const RunKeyRange& range : capture.options.keys) {
+    const bool quits = range.virtualKey == VK_ESCAPE || range.virtualKey == VK_SPACE;
+    if (quits && (first == 0 || range.first < first)) first = range.first;
+  }
+  return first;
+}
+
 // Before each pass's queue is looked at: pass k runs frame k. The quit keys
 // are never left held into the last frame, and Escape in frame N-1 makes
 // frame N the last (the next pass fetches WM_DESTROY and still draws).
 void SetKeysForPass(const Capture& capture, int pass) {
   const int last = capture.options.frames;
-  for (int key : kSteeringKeys)
-    HeadlessHoldKey(key, KeyScriptHolds(capture.options.keys, key, pass));
+  for (int key : kSteeringKeys) HeadlessHoldKey(key, ScriptHolds(capture, key, pass));
   for (int key : kQuitKeys) {
-    bool held = pass < last && KeyScriptHolds(capture.options.keys, key, pass);
+    bool held = pass < last && ScriptHolds(capture, key, pass);
     if (key == VK_ESCAPE && pass == last - 1) held = true;
     HeadlessHoldKey(key, held);
   }
@@ -96,7 +110,17 @@ void SetKeysForPass(const Capture& capture, int pass) {
   if (last == 1 && pass == 1) HeadlessPostToMainWindow(WM_DESTROY, 0, 0);
 }
 
+// A run's keys as the player hands them to a host, and its end where it
+// ended when it was recorded.
+void SetRunKeysForPass(const RunFile& run, int pass) {
+  const unsigned keys = RunPlayerKeysAt(run, pass);
+  for (int key : kQuitKeys) HeadlessHoldKey(key, (keys & HeldKeyBit(key)) != 0);
+  for (int key : kSteeringKeys) HeadlessHoldKey(key, (keys & HeldKeyBit(key)) != 0);
+  if (RunPlayerQuitsAt(run, pass)) HeadlessRequestClose();
+}
+
 void SaveFrame(Capture* capture, const HeadlessFrame& frame) {
+  if (capture->written == capture->options.frames) return;
   int number = ++capture->written;
   const CaptureOptions& options = capture->options;
   if (!options.outDirectory.empty() && !capture->writeFailed) {
@@ -124,7 +148,10 @@ HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
   // The WM_QUIT pass comes right after frame N: a program that is still
   // running then has not ended as it should.
   config.maxPasses = capture->options.frames + 1;
-  config.onPass = [capture](int pass) { SetKeysForPass(*capture, pass); };
+  if (!capture->options.runPath.empty())
+    config.onPass = [capture](int pass) { SetRunKeysForPass(capture->options.run, pass); };
+  else
+    config.onPass = [capture](int pass) { SetKeysForPass(*capture, pass); };
   config.onPresent = [capture](const HeadlessFrame& frame) { SaveFrame(capture, frame); };
   return HeadlessRun(config);
 }
@@ -152,7 +179,7 @@ int Finish(Capture* capture, const HeadlessResult& result) {
     return kExitOutput;
   }
   if (result.exitCode == 0 && capture->written < capture->options.frames) {
-    int quitFrame = KeyScriptFirstQuitFrame(capture->options.keys);
+    int quitFrame = FirstQuitFrame(*capture);
     std::fprintf(stderr, "vorn-capture: note: the demo quit after %d of %d frames%s\n",
                  capture->written, capture->options.frames,
                  quitFrame > 0 ? " (the key script holds escape or space)" : "");
@@ -161,6 +188,35 @@ int Finish(Capture* capture, const HeadlessResult& result) {
 }
 
 }  // namespace
+
+// A run plays only over the random numbers it was made with; over another
+// picture it plays with a note. Its seed and length become the options'.
+bool TakeRun(Capture* capture, const std::string& toolDirectory) {
+  CaptureOptions& options = capture->options;
+  if (options.runPath.empty()) return true;
+  std::uint8_t picture[SHA256_BYTES] = {};
+  if (!options.imagePath.empty()) {
+    Sha256File(options.imagePath.c_str(), picture);
+  } else {
+    const std::string data =
+        toolDirectory.empty() ? "" : toolDirectory + "/" + VORN_DATA_FROM_PROGRAM;
+    RunPictureDigest(toolDirectory.c_str(), data.c_str(), picture);
+  }
+  bool samePicture = true;
+  char why[RUN_ERROR_SIZE];
+  if (!RunPlayable(options.run, picture, &samePicture, why)) {
+    std::fprintf(stderr, "vorn-capture: --run '%s': %s\n", options.runPath.c_str(), why);
+    return false;
+  }
+  if (!samePicture)
+    std::fprintf(stderr,
+                 "vorn-capture: note: --run '%s' was made with another ROCK8.BMP; it plays with "
+                 "this one (the motion is the same, the pictures differ)\n",
+                 options.runPath.c_str());
+  options.seed = options.run.seed;
+  options.frames = int(options.run.keys.size());
+  return true;
+}
 
 int main(int argc, char** argv) {
   static Capture capture;
@@ -173,6 +229,8 @@ int main(int argc, char** argv) {
     CapturePrintHelp(stdout);
     return 0;
   }
+  const std::string toolDirectory = ProgramFolder(argv[0]);
+  if (!TakeRun(&capture, toolDirectory)) return kExitUsage;
   if (!capture.options.imagePath.empty() && !PrepareImageFolder(&capture)) {
     std::fprintf(stderr, "vorn-capture: --image: cannot read '%s' (%s)\n",
                  capture.options.imagePath.c_str(), CaptureUsageLine());
@@ -185,7 +243,7 @@ int main(int argc, char** argv) {
     if (!capture.options.videoPath.empty()) VideoMovieClose(&capture.video);
     return kExitOutput;
   }
-  HeadlessResult result = RunProgram(&capture, ProgramFolder(argv[0]));
+  HeadlessResult result = RunProgram(&capture, toolDirectory);
   RemoveImageFolder(&capture);
   return Finish(&capture, result);
 }

@@ -8,10 +8,10 @@
 
 namespace {
 
-enum OptionId { OPTION_SEED, OPTION_FRAMES, OPTION_KEYS, OPTION_IMAGE, OPTION_OUT, OPTION_GIF,
-                OPTION_VIDEO, OPTION_COUNT };
+enum OptionId { OPTION_SEED, OPTION_FRAMES, OPTION_KEYS, OPTION_RUN, OPTION_IMAGE, OPTION_OUT,
+                OPTION_GIF, OPTION_VIDEO, OPTION_COUNT };
 
-const char* const kOptionNames[OPTION_COUNT] = {"--seed", "--frames", "--keys",
+const char* const kOptionNames[OPTION_COUNT] = {"--seed", "--frames", "--keys", "--run",
                                                 "--image", "--out", "--gif", "--video"};
 
 int OptionByName(const char* name) {
@@ -53,9 +53,16 @@ bool TakeValue(CaptureOptions* options, int id, const char* value, std::string* 
       options->frames = static_cast<int>(number);
       return true;
     case OPTION_KEYS: {
-      char why[160] = "";
-      if (!KeyScriptParse(&options->keys, value, why, sizeof why))
+      char why[RUN_ERROR_SIZE] = "";
+      if (!RunKeysParse(value, std::strlen(value), &options->keys, why))
         return Fail(error, std::string("--keys: ") + why);
+      return true;
+    }
+    case OPTION_RUN: {
+      std::string why;
+      if (*value == '\0') return Fail(error, "--run: an empty path");
+      if (!RunFileLoad(value, &options->run, &why)) return Fail(error, "--run: " + why);
+      options->runPath = value;
       return true;
     }
     default: {
@@ -89,15 +96,19 @@ bool CaptureOptionsParse(CaptureOptions* options, int argc, char** argv, std::st
     given[id] = true;
     if (!TakeValue(options, id, argv[++i], error)) return false;
   }
+  // A run is its own seed, length and keys.
+  if (given[OPTION_RUN] && (given[OPTION_SEED] || given[OPTION_FRAMES] || given[OPTION_KEYS]))
+    return Fail(error, "--run holds its own seed, frames and keys: --seed, --frames and --keys "
+                       "cannot be added to it");
   return true;
 }
 
 const char* CaptureUsageLine() {
   if (VideoMovieOffered())
-    return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT] [--image PATH] "
-           "[--out DIR] [--gif PATH] [--video PATH]";
-  return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT] [--image PATH] "
-         "[--out DIR] [--gif PATH]";
+    return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
+           "[--image PATH] [--out DIR] [--gif PATH] [--video PATH]";
+  return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
+         "[--image PATH] [--out DIR] [--gif PATH]";
 }
 
 void CapturePrintHelp(std::FILE* out) {
@@ -119,6 +130,10 @@ void CapturePrintHelp(std::FILE* out) {
       "                 first frame after a stretch of frames holding them is the\n"
       "                 last, so fewer than N frames are written (a note says so);\n"
       "                 they are never held in frame N or later\n"
+      "  --run FILE     play a run recorded by vorn --record (or written by hand):\n"
+      "                 its seed, frames and keys, with no limit on the frames; a\n"
+      "                 run made with another C library's random numbers is\n"
+      "                 refused, one made with another picture plays with a note\n"
       "  --image PATH   use this picture instead of ROCK8.BMP, which is otherwise\n"
       "                 looked up beside this tool, then in ../share/vorn from\n"
       "                 there (where it is installed), then in the current folder\n"
@@ -144,7 +159,8 @@ void CapturePrintHelp(std::FILE* out) {
       "  --help         this text\n"
       "\n"
       "Exit code: the demo's own (0 after its quit, 1 when its start-up failed, with\n"
-      "its reason on standard error); 2 for bad options (one line on standard error);\n"
+      "its reason on standard error); 2 for bad options or a run file that cannot be\n"
+      "played (one line on standard error);\n"
       "3 when the frames cannot be written or the demo did not end as expected.\n",
       out);
 }

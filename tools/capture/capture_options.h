@@ -5,14 +5,18 @@
 #include <cstdio>
 #include <string>
 
-#include "key_script.h"
+#include <vector>
+
+#include "run_file.h"
 
 enum { CAPTURE_MAX_FRAMES = 9999 };  // frame-NNNN.bmp has four digits
 
 struct CaptureOptions {
   std::int64_t seed = 1;  // calendar seconds at start-up: the random seed
   int frames = 100;
-  KeyScript keys = {};
+  std::vector<RunKeyRange> keys;  // --keys, frames counted from 1
+  std::string runPath;       // --run FILE; empty: seed, frames and keys are the options'
+  RunFile run;               // the run read from runPath
   std::string imagePath;     // empty: ROCK8.BMP beside the tool, in share/vorn, then here
   std::string outDirectory;  // empty: no frame files
   std::string gifPath;       // empty: no animation

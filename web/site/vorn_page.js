@@ -4,6 +4,8 @@
 // line says how a run ended and how to steer one that runs; "Run again"
 // starts another. The canvas is kept as large as the stage allows, in whole
 // multiples where they fit, with the touch controls beside or below it.
+// Pause, Screenshot and Record are page_controls.js's; run links and run
+// files (a run to play instead of a steered one) run_share.js's.
 // window.vorn tells the state of the current run, for the curious and for
 // the browser checks.
 "use strict";
@@ -55,12 +57,19 @@
   });
   inputs.touch = touch.shown;
 
+  const controls = vornPageControls({canvas, currentRun: () => current, say, sayHowToSteer});
+  const runs = vornRunShare({currentRun: () => current, say, sayHowToSteer, fileName: controls.fileName});
+  let nextPlay = runs.fromAddress();  // the run the next start plays, if any
+
   window.vorn = {
     get state() { return current ? current.state : "loading"; },
     get exitCode() { return current ? current.exitCode : null; },
     get reason() { return current ? current.reason : ""; },
     get frames() { return current && current.module.vornFramesShown ? current.module.vornFramesShown : 0; },
     get runs() { return runCount; },
+    get paused() { return Boolean(current && current.paused); },
+    // The file the page last offered for download: {name, blob}.
+    get lastSaved() { return controls.lastSaved; },
     // When the first run showed its first frame, in ms from navigation.
     get firstFrameAt() { return firstRun && firstRun.module.vornFirstFrameAt || null; },
   };
@@ -96,6 +105,8 @@
 
   function sayHowToSteer() {
     if (!current || current.state !== "running" || current.stopping) return;
+    if (current.paused) return say(controls.pausedText);
+    if (current.replay) return say(runs.playingText(current.replay));
     const ways = [];
     if (inputs.touch) ways.push("the on-screen arrows steer; Quit ends the run");
     if (inputs.keys || ways.length === 0) ways.push("the arrow keys steer; Escape or Space quits");
@@ -166,8 +177,13 @@
     run.resolveEnded();
     keepScreenOn();
     keepOfflineCopy();
+    if (current === run) controls.ended();
     if (current !== run || run.stopping) return;
     againButton.hidden = false;
+    if (run.play && (run.refused || run.play.refused)) {
+      say(runs.refusedText(run));
+      return;
+    }
     if (failure !== undefined) {
       say(`Vorn stopped: ${failure}`);
       return;
@@ -196,7 +212,8 @@
   }
 
   async function start() {
-    const run = {state: "starting", exitCode: null, reason: "", note: "", picture, stopping: false};
+    const run = {state: "starting", exitCode: null, reason: "", note: "", picture, play: nextPlay, stopping: false};
+    nextPlay = null;
     run.ended = new Promise((resolve) => { run.resolveEnded = resolve; });
     run.module = {
       canvas,
@@ -210,16 +227,23 @@
         run.state = "running";
         sayHowToSteer();
         keepScreenOn();
+        controls.refresh();
       },
       onVornFirstFrame: keepOfflineCopy,
       onVornText: (line) => { if (!run.reason) run.reason = line; },
       onVornExit: (exitCode) => finish(run, exitCode),
       onAbort: (what) => finish(run, null, String(what)),
     };
+    Object.assign(run.module, controls.hooks(run), runs.hooks(run));
     current = run;
     if (!firstRun) firstRun = run;
     runCount += 1;
     againButton.hidden = true;
+    controls.refresh();
+    if (run.play && run.play.refused) {
+      finish(run, 2);
+      return;
+    }
     say(picture ? `Starting with your picture “${picture.name}”…` : "Starting…");
     if (picture) {
       run.bytes = picture.bytes;
@@ -256,6 +280,12 @@
   async function choosePicture() {
     const file = pictureInput.files && pictureInput.files[0];
     if (!file) return;
+    const played = await runs.fromFile(file);
+    if (played) {
+      nextPlay = played;
+      await restart();
+      return;
+    }
     if (file.size > PICTURE_LIMIT_BYTES) {
       say(`Your picture “${file.name}” was not used: it is larger than 64 MB.`);
       pictureInput.value = "";
@@ -289,6 +319,10 @@
     if (inputs.keys) return;
     inputs.keys = true;
     sayHowToSteer();
+  });
+  window.addEventListener("hashchange", () => {
+    nextPlay = runs.fromAddress();
+    if (nextPlay) restart();
   });
   window.addEventListener("gamepadconnected", followGamepads);
   window.addEventListener("gamepaddisconnected", followGamepads);

@@ -1,0 +1,87 @@
+#include "web_pause.h"
+
+#include <emscripten.h>
+
+#include "web_keys.h"
+#include "web_screen.h"
+
+namespace {
+
+// How often a connected pad is read while paused.
+constexpr int kPadLookMs = 60;
+
+struct WebPauseState {
+  bool byUser = false;
+  bool byHiding = false;
+  bool ending = false;
+  unsigned heldBefore = 0;  // what the program had been told it holds when the hold began
+};
+
+WebPauseState pause;
+
+// Tells the page, which names the state in its status line and controls.
+EM_JS(void, WebPauseTell, (int paused), {
+  if (Module["onVornPause"]) Module["onVornPause"](paused !== 0);
+});
+
+// Resolves when WebPauseWake is called, or after ms when ms > 0.
+EM_ASYNC_JS(void, WebPauseSleep, (int ms), {
+  await new Promise((resolve) => {
+    Module["vornPauseWake"] = resolve;
+    if (ms > 0) setTimeout(resolve, ms);
+  });
+  Module["vornPauseWake"] = null;
+});
+
+EM_JS(void, WebPauseWake, (), {
+  const wake = Module["vornPauseWake"];
+  Module["vornPauseWake"] = null;
+  if (wake) wake();
+});
+
+bool Holds() { return !pause.ending && (pause.byUser || pause.byHiding); }
+
+// Applies a change of the reasons to hold; the program hears on resuming
+// how its keys changed meanwhile.
+void Change(bool byUser, bool byHiding) {
+  const bool before = Holds();
+  if (!before) pause.heldBefore = HeldKeysAll();
+  pause.byUser = byUser;
+  pause.byHiding = byHiding;
+  const bool after = Holds();
+  if (before == after) return;
+  if (!after) {
+    WebKeysReportSince(pause.heldBefore);
+    WebPauseWake();
+  }
+  WebPauseTell(after ? 1 : 0);
+}
+
+}  // namespace
+
+void WebPauseToggle() { Change(!pause.byUser, pause.byHiding); }
+
+void WebPauseHide(bool hidden) { Change(pause.byUser, hidden); }
+
+void WebPauseEnd() {
+  const bool before = Holds();
+  pause.ending = true;
+  if (!before) return;
+  WebKeysReportSince(pause.heldBefore);
+  WebPauseWake();
+  WebPauseTell(0);
+}
+
+bool WebPaused() { return Holds(); }
+
+void WebPauseWait() {
+  while (Holds()) {
+    const bool lookAtPads = !pause.byHiding && WebGamepadsPresent();
+    WebPauseSleep(lookAtPads ? kPadLookMs : 0);
+    if (lookAtPads && Holds()) WebGamepadsRead();
+  }
+}
+
+// Called by the page's Pause control and its P and Pause keys
+// (Module._vorn_web_toggle_pause).
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_toggle_pause() { WebPauseToggle(); }

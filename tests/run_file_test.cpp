@@ -1,0 +1,163 @@
+// Run files and their recording and playing back, as the hosts use them:
+// what the reader refuses, that a written run reads back as itself, and
+// that a recorded run played back hands the program the same keys in the
+// same passes and ends where it ended.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bmp_writer.h"
+#include "kit.h"
+#include "run_recorder.h"
+
+namespace {
+
+std::string RunText(const std::string& rest) {
+  return "vorn-run 1\ngenerator glibc\npicture " + std::string(64, 'a') + "\nseed 7\n" + rest;
+}
+
+bool Read(const std::string& text, RunFile* run, std::string* why) {
+  char error[RUN_ERROR_SIZE] = "";
+  const bool good = RunFileRead(text.data(), text.size(), run, error);
+  *why = error;
+  return good;
+}
+
+// One line naming what is wrong, quoting no more than a short piece of a
+// stranger's text, and no half-read run left behind.
+TEST(RunFile, BadFilesAreRefusedWithOneShortLine) {
+  const std::string x(5000, 'x');
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "empty"},
+      {std::string("vorn-run 1\n\0\n", 13), "not plain text"},
+      {"GIF89a\n", "does not begin with 'vorn-run 1'"},
+      {"vorn-run 2\n", "version '2' is not known"},
+      {RunText("keys left@1\n"), "no 'frames' line"},
+      {RunText("frames 1000001\n"), "'frames 1000001': not a whole number from 1 to 1000000"},
+      {RunText("frames 5\nframes 6\n"), "'frames' is given twice"},
+      {RunText("frames 5\nkeys left@4-6\n"), "'left@4-6': keys after the run's last frame, 5"},
+      {RunText("frames 5\nclose 6\n"), "'close 6': after the run's last frame"},
+      {RunText("frames 5\nkeys " + x + "\n"), "'xxxxxxxxxxxxxxxxxxxxxxxx' is not KEY@FRAME"},
+      {RunText("frames 5\n" + x + "\n"), "'xxxxxxxxxxxxxxxxxxxxxxxx': not a line"},
+      {RunText("frames 2\n").replace(35, 64, "abc"), "not 64 hex digits"},
+      {std::string(RUN_FILE_MAX_BYTES + 1, '#'), "larger than 32 MiB"},
+  };
+  for (const auto& [text, said] : cases) {
+    RunFile run;
+    std::string why;
+    EXPECT_FALSE(Read(text, &run, &why)) << text.substr(0, 60);
+    EXPECT_NE(why.find(said), std::string::npos) << "said: " << why;
+    EXPECT_TRUE(why.find('\n') == std::string::npos && why.size() < 120) << why;
+    EXPECT_TRUE(run.keys.empty());
+  }
+}
+
+// Overlapping ranges, keys over several lines, comments and Windows line
+// ends read as one would expect; what the writer makes reads back as the
+// same run.
+TEST(RunFile, TextReadsBackAsTheSameRun) {
+  RunFile run;
+  std::string why;
+  ASSERT_TRUE(Read("# by hand\r\n" + RunText("frames 9\r\nkeys left@2-5,left@4-6\r\n\r\nkeys up@9\n"),
+                   &run, &why))
+      << why;
+  const std::uint8_t left = HeldKeyBit(VK_LEFT), up = HeldKeyBit(VK_UP);
+  EXPECT_EQ(run.keys, (std::vector<std::uint8_t>{0, left, left, left, left, left, 0, 0, up}));
+
+  RunFile written;
+  written.generator = "musl";
+  written.seed = 4294967295LL;
+  for (int i = 0; i < SHA256_BYTES; ++i) written.picture[i] = std::uint8_t(i * 37);
+  for (int frame = 0; frame < 3000; ++frame)
+    written.keys.push_back(std::uint8_t((frame * 7 / 5 + frame / 13) % 64));
+  RunFile back;
+  ASSERT_TRUE(Read(RunFileText(written), &back, &why)) << why;
+  EXPECT_TRUE(back.generator == written.generator && back.seed == written.seed &&
+              back.closeFrame == 0 && back.keys == written.keys &&
+              std::memcmp(back.picture, written.picture, SHA256_BYTES) == 0);
+}
+
+// What a pump hands out is what the coming frame reads: the player makes
+// the program hear the recorded keys whatever the host's own say, with one
+// quit request in the recorded pass.
+TEST(RunRecorder, APlayedRunHandsOutTheRecordedKeysInTheSamePasses) {
+  const std::uint8_t picture[SHA256_BYTES] = {1, 2, 3};
+  RunRecorder recorder;
+  RunRecorderStart(&recorder, 99, picture);
+  std::vector<std::vector<HostEvent>> passes = {
+      {},
+      {{HostEventKind::KeyDown, VK_LEFT}, {HostEventKind::KeyDown, VK_DOWN}},
+      {{HostEventKind::KeyUp, VK_LEFT}, {HostEventKind::DisplayLost, 0}},
+      {{HostEventKind::AllKeysReleased, 0}, {HostEventKind::KeyDown, VK_UP}},
+      {{HostEventKind::QuitRequested, 0}, {HostEventKind::KeyDown, 'P'}},
+      {{HostEventKind::QuitRequested, 0}},
+      {}};  // the pass that fetches WM_QUIT
+  for (std::vector<HostEvent>& pass : passes)
+    EXPECT_EQ(RunRecorderPass(&recorder, pass.data(), int(pass.size())),
+              recorder.passes == 5 ? 0 : int(pass.size()));
+  RunFile run;
+  ASSERT_TRUE(RunRecorderFinish(&recorder, &run));
+  const std::uint8_t left = HeldKeyBit(VK_LEFT), down = HeldKeyBit(VK_DOWN), up = HeldKeyBit(VK_UP);
+  EXPECT_EQ(run.keys, (std::vector<std::uint8_t>{0, std::uint8_t(left | down), down, up, up, up}));
+  EXPECT_TRUE(run.closeFrame == 5 && run.seed == 99 && run.generator == RunGeneratorName());
+
+  RunPlayer player;
+  RunPlayerStart(&player, &run);
+  RunRecorder again;
+  RunRecorderStart(&again, 99, picture);
+  int quits = 0;
+  for (int pass = 1; pass <= 7; ++pass) {
+    HostEvent events[16] = {{HostEventKind::KeyDown, VK_RIGHT},
+                            {HostEventKind::AllKeysReleased, 0},
+                            {HostEventKind::QuitRequested, 0}};
+    const int count = RunPlayerPass(&player, events, pass == 6 ? 3 : 2);
+    for (int i = 0; i < count; ++i) {
+      EXPECT_TRUE(events[i].kind != HostEventKind::AllKeysReleased &&
+                  events[i].virtualKey != VK_RIGHT);
+      quits += events[i].kind == HostEventKind::QuitRequested;
+    }
+    RunRecorderPass(&again, events, count);
+  }
+  RunFile replayed;
+  ASSERT_TRUE(RunRecorderFinish(&again, &replayed));
+  EXPECT_TRUE(quits == 1 && replayed.keys == run.keys && replayed.closeFrame == 5);
+}
+
+// Nine hours of frames fill the recording: it stops with one notice, the
+// run goes on, and what was recorded is kept.
+TEST(RunRecorder, StopsAtTheLimitAndTheRunGoesOn) {
+  const std::uint8_t picture[SHA256_BYTES] = {};
+  RunRecorder recorder;
+  RunRecorderStart(&recorder, 1, picture);
+  HostEvent down = {HostEventKind::KeyDown, VK_DOWN};
+  RunRecorderPass(&recorder, &down, 1);
+  for (int pass = 2; pass <= RUN_MAX_FRAMES; ++pass) RunRecorderPass(&recorder, nullptr, 0);
+  EXPECT_EQ(recorder.notice, nullptr);
+  for (int pass = 0; pass < 5; ++pass) RunRecorderPass(&recorder, nullptr, 0);
+  ASSERT_NE(recorder.notice, nullptr);
+  RunFile run;
+  ASSERT_TRUE(RunRecorderFinish(&recorder, &run));
+  EXPECT_TRUE(run.keys.size() == std::size_t(RUN_MAX_FRAMES) &&
+              run.keys.back() == HeldKeyBit(VK_DOWN));
+}
+
+// Whole or not at all: a file that cannot be written leaves nothing, one
+// that can replaces what was there, with no temporary file left.
+TEST(RunFile, WritesTheWholeFileOrNone) {
+  ScratchFolder scratch;
+  RunFile run, back;
+  run.generator = "glibc";
+  run.keys.assign(5, 0);
+  std::string why;
+  EXPECT_FALSE(RunFileWrite(run, (scratch / "missing/run").c_str(), &why));
+  ASSERT_TRUE(BmpWriteFile((scratch / "run").c_str(), Bytes(100000, 'x')));
+  ASSERT_TRUE(RunFileWrite(run, (scratch / "run").c_str(), &why)) << why;
+  ASSERT_TRUE(RunFileLoad((scratch / "run").c_str(), &back, &why)) << why;
+  EXPECT_EQ(back.keys.size(), 5u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path), {}), 1);
+}
+
+}  // namespace
