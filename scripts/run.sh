@@ -8,8 +8,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/packages.sh"
 
 # The build makes the demo, its data tools (libpng), the capture tool
-# (giflib) and the tests (GoogleTest).
-vorn_ensure_packages cmake ninja-build g++ libsdl2-dev libpng-dev libgif-dev libgtest-dev
+# (giflib, FFmpeg's libraries found through pkg-config) and the tests
+# (GoogleTest).
+vorn_ensure_packages cmake ninja-build g++ libsdl2-dev libpng-dev libgif-dev libgtest-dev \
+  pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 
 log=$(mktemp)
 if ! (cd "$root" && cmake --preset dev && cmake --build --preset dev) >"$log" 2>&1; then

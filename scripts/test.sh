@@ -19,6 +19,7 @@ jobs=${VORN_JOBS:-$(nproc 2>/dev/null || echo 2)}
 test_packages=(
   cmake ninja-build g++ clang
   libgtest-dev libbenchmark-dev libsdl2-dev libgif-dev libpng-dev
+  pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   xvfb xdotool x11-apps netpbm desktop-file-utils dpkg-dev
 )
 

@@ -149,6 +149,7 @@ TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
       {"--keys", "left@5-3"},  {"--keys", "left@1,,up@2"}, {"--keys", "left@1,"},
       {"--keys", "Left@1"},    {"--keys", "left@1-"},  {"--keys", "left@2-4x"},
       {"--gif", ""},           {"--seed", "1", "--seed", "2"},
+      {"--video", scratch / "clip.avi"},               {"--video", scratch / "clip.mp4.part"},
       {"--image", scratch / "missing.bmp"},            {"stray"}};
   for (const std::vector<std::string>& options : bad) {
     std::vector<std::string> arguments = {"--out", scratch / "out"};

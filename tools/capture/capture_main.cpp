@@ -15,6 +15,7 @@
 #include "platform.h"
 #include "program_folder.h"
 #include "run_recorder.h"
+#include "video_movie.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ struct Capture {
   CaptureOptions options;
   std::string imageFolder;  // private folder holding a copy of --image, or empty
   GifMovie movie;
+  VideoMovie video;
   int written = 0;
   bool writeFailed = false;
 };
@@ -69,6 +71,10 @@ bool PrepareOutputs(Capture* capture) {
   }
   if (!options.gifPath.empty() && !GifMovieOpen(&capture->movie, options.gifPath.c_str())) {
     std::fprintf(stderr, "vorn-capture: --gif: cannot write '%s'\n", options.gifPath.c_str());
+    return false;
+  }
+  if (!options.videoPath.empty() && !VideoMovieOpen(&capture->video, options.videoPath.c_str())) {
+    std::fprintf(stderr, "vorn-capture: --video: %s\n", capture->video.why.c_str());
     return false;
   }
   return true;
@@ -127,6 +133,7 @@ void SaveFrame(Capture* capture, const HeadlessFrame& frame) {
     }
   }
   if (!options.gifPath.empty()) GifMovieAddFrame(&capture->movie, frame);
+  if (!options.videoPath.empty()) VideoMovieAddFrame(&capture->video, frame);
 }
 
 HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
@@ -157,15 +164,18 @@ int Finish(Capture* capture, const HeadlessResult& result) {
     gifComplete = GifMovieClose(&capture->movie);
     if (!gifComplete) std::remove(capture->options.gifPath.c_str());
   }
+  bool videoComplete = capture->options.videoPath.empty() || VideoMovieClose(&capture->video);
   if (result.hung) {
     std::fprintf(stderr, "vorn-capture: the demo did not quit after frame %d\n",
                  capture->options.frames);
     return kExitOutput;
   }
-  if (capture->writeFailed || (capture->written > 0 && !gifComplete)) {
+  if (capture->writeFailed || (capture->written > 0 && (!gifComplete || !videoComplete))) {
     if (!gifComplete)
       std::fprintf(stderr, "vorn-capture: --gif: '%s' could not be written\n",
                    capture->options.gifPath.c_str());
+    if (!videoComplete)
+      std::fprintf(stderr, "vorn-capture: --video: %s\n", capture->video.why.c_str());
     return kExitOutput;
   }
   if (result.exitCode == 0 && capture->written < capture->options.frames) {
@@ -230,6 +240,7 @@ int main(int argc, char** argv) {
   if (!PrepareOutputs(&capture)) {
     RemoveImageFolder(&capture);
     if (!capture.options.gifPath.empty()) GifMovieClose(&capture.movie);
+    if (!capture.options.videoPath.empty()) VideoMovieClose(&capture.video);
     return kExitOutput;
   }
   HeadlessResult result = RunProgram(&capture, toolDirectory);

@@ -4,17 +4,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "video_movie.h"
+
 namespace {
 
 enum OptionId { OPTION_SEED, OPTION_FRAMES, OPTION_KEYS, OPTION_RUN, OPTION_IMAGE, OPTION_OUT,
-                OPTION_GIF, OPTION_COUNT };
+                OPTION_GIF, OPTION_VIDEO, OPTION_COUNT };
 
 const char* const kOptionNames[OPTION_COUNT] = {"--seed", "--frames", "--keys", "--run",
-                                                "--image", "--out", "--gif"};
+                                                "--image", "--out", "--gif", "--video"};
 
 int OptionByName(const char* name) {
   for (int i = 0; i < OPTION_COUNT; ++i)
-    if (std::strcmp(kOptionNames[i], name) == 0) return i;
+    if (std::strcmp(kOptionNames[i], name) == 0 && (i != OPTION_VIDEO || VideoMovieOffered()))
+      return i;
   return -1;
 }
 
@@ -65,8 +68,11 @@ bool TakeValue(CaptureOptions* options, int id, const char* value, std::string* 
     default: {
       std::string* target = id == OPTION_IMAGE ? &options->imagePath
                             : id == OPTION_OUT ? &options->outDirectory
-                                               : &options->gifPath;
+                            : id == OPTION_GIF ? &options->gifPath
+                                               : &options->videoPath;
       if (*value == '\0') return Fail(error, std::string(kOptionNames[id]) + ": an empty path");
+      if (id == OPTION_VIDEO && !VideoMovieKnowsPath(value))
+        return Fail(error, std::string("--video '") + value + "': a .mp4 or .webm file");
       *target = value;
       return true;
     }
@@ -98,6 +104,9 @@ bool CaptureOptionsParse(CaptureOptions* options, int argc, char** argv, std::st
 }
 
 const char* CaptureUsageLine() {
+  if (VideoMovieOffered())
+    return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
+           "[--image PATH] [--out DIR] [--gif PATH] [--video PATH]";
   return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
          "[--image PATH] [--out DIR] [--gif PATH]";
 }
@@ -136,7 +145,17 @@ void CapturePrintHelp(std::FILE* out) {
       "  --gif PATH     also write an animated GIF, looping, of the frames at the\n"
       "                 demo's pace: 30 ms pause plus the wait for the next vertical\n"
       "                 blank at 60 Hz is two blanks, 1/30 s a frame; GIF delays are\n"
-      "                 whole hundredths, so they run 3, 3, 4 hundredths\n"
+      "                 whole hundredths, so they run 3, 3, 4 hundredths\n",
+      out);
+  if (VideoMovieOffered())
+    std::fputs(
+        "  --video PATH   also write a video of the frames at exactly 30 a second,\n"
+        "                 by PATH's extension: .mp4 is H.264 (plays nearly\n"
+        "                 everywhere), .webm is VP9 (sharper for its size, slower\n"
+        "                 to make); made under a temporary name beside PATH, which\n"
+        "                 is only replaced once the video is whole\n",
+        out);
+  std::fputs(
       "  --help         this text\n"
       "\n"
       "Exit code: the demo's own (0 after its quit, 1 when its start-up failed, with\n"

@@ -20,6 +20,7 @@ struct CaptureOptions {
   std::string imagePath;     // empty: ROCK8.BMP beside the tool, in share/vorn, then here
   std::string outDirectory;  // empty: no frame files
   std::string gifPath;       // empty: no animation
+  std::string videoPath;     // empty: no video; else a .mp4 or .webm path
   bool help = false;
 };
 
