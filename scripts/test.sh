@@ -161,7 +161,8 @@ repeat_e2e() {
 # LeakSanitizer and UndefinedBehaviorSanitizer; each fuzz target for a
 # bounded time (VORN_FUZZ_SECONDS, default 60); the 300-frame soak run under
 # valgrind's memcheck, on the ci build.
-reliability_packages=(clang libclang-rt-14-dev valgrind)
+# Each builds what the test stage builds, so it needs what that installs too.
+reliability_packages=("${test_packages[@]}" clang libclang-rt-14-dev valgrind)
 
 stage_asan() {
   vorn_ensure_packages "${reliability_packages[@]}" || return 1
