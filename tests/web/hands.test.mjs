@@ -7,7 +7,7 @@ import {describe, test} from "node:test";
 
 import {writeServiceWorker} from "../../web/service_worker_build.mjs";
 import {
-  STAR_SPEEDS, assertScene, assertStarsMoved, framePair, inFirefox, nextFrame, onRunningPage, openPage, serveCopy,
+  STAR_SPEEDS, assertScene, assertStarsMoved, framePair, inChromium, nextFrame, onRunningPage, openPage, serveCopy,
   streakShare, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, withKeyHeld,
 } from "./kit.mjs";
 
@@ -21,7 +21,7 @@ describe("steering without a keyboard, running without a network", () => {
   const assertNoStreaks = (pair, what) =>
     assert.ok(streakShare(pair.second.pixels, site.rocks) < 0.2, `${what}: the stars still streak`);
 
-  test("touch: the controls sit below the picture, steer while held and quit", {skip: inFirefox &&
+  test("touch: the controls sit below the picture, steer while held and quit", {skip: !inChromium &&
        "touch is emulated through Chromium's own protocol"}, async () => {
     await onRunningPage(site, {width: 390, height: 844, touch: true}, async (page) => {
       const [picture, ...controls] = await page.$$eval("#screen, [data-key]", (elements) => elements.map(
@@ -53,19 +53,15 @@ describe("steering without a keyboard, running without a network", () => {
   });
 
   test("a gamepad: the D-pad steers, Start quits", async () => {
-    const page = await site.browser.newPage();
-    // A standard pad of the page's own, made known as a browser would.
-    await page.evaluateOnNewDocument(() => {
-      const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
-                   axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
-      Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
-      window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
-      window.plugIn = () => window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
-    });
-    try {
-      await page.goto(site.url);
-      await waitForRunning(page);
-      await page.evaluate(() => window.plugIn());
+    await onRunningPage(site, {}, async (page) => {
+      // A standard pad of the page's own, made known as a browser would.
+      await page.evaluate(() => {
+        const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
+                     axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+        Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
+        window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
+        window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
+      });
       await withKeyHeld(page, "ArrowDown", async () =>  // an idle pad lets go of nothing
         assertStreaks(await settled(page), "Down on the keyboard, with a pad"));
       await page.evaluate(() => window.press(13, true));  // the D-pad's Down
@@ -78,9 +74,7 @@ describe("steering without a keyboard, running without a network", () => {
       await page.evaluate(() => window.press(9, false));
       await waitForEnd(page);
       assert.equal(await page.evaluate(() => window.vorn.exitCode), 0);
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test("offline: after one visit the page runs without the server; a new build replaces the copy", async () => {
@@ -104,7 +98,7 @@ describe("steering without a keyboard, running without a network", () => {
       await page.reload();
       await waitForRunning(page);
       assert.equal(await page.evaluate(() => window.vornNextBuild), true, "the old build still runs");
-      assert.deepEqual(page.problems().filter((problem) => !/request failed/.test(problem)), []);
+      assert.deepEqual((await page.problems()).filter((problem) => !/request failed/.test(problem)), []);
     } finally {
       await page.close();
       await served.close();

@@ -1,6 +1,7 @@
 // The browser checks' one kit: the site served on 127.0.0.1, Debian's
-// Chromium (or Firefox) started headless through puppeteer-core, the page's
-// run state, the canvas read back, and what its pixels are (stars, rocks,
+// Chromium (or Firefox) started headless through puppeteer-core, or
+// WebKitGTK through its WebDriver (webkit_driver.mjs), the page's run
+// state, the canvas read back, and what its pixels are (stars, rocks,
 // black).
 // Every wait is bounded and says what it waited for when it gives up.
 import {mkdtemp, rm, cp, readFile, writeFile} from "node:fs/promises";
@@ -14,6 +15,7 @@ import {after, before} from "node:test";
 import puppeteer from "puppeteer-core";
 
 import {serveSite} from "../../web/serve.mjs";
+import {startWebKit} from "./webkit_driver.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const build = process.env.VORN_WEB_BUILD || path.join(root, "build/web");
@@ -28,10 +30,13 @@ export const STAR_INDICES = [236, 239, 242, 245];
 export const STAR_SPEEDS = {236: 7, 239: 5, 242: 3, 245: 1};
 const WAIT_MS = 15000;
 
-// The browser the checks run in: Debian's Chromium, or its firefox-esr
-// with VORN_BROWSER=firefox (checks that need Chromium's own emulation
-// skip themselves there).
+// The browser the checks run in: Debian's Chromium, its firefox-esr with
+// VORN_BROWSER=firefox, or WebKitGTK's MiniBrowser with VORN_BROWSER=webkit
+// (checks that need Chromium's own emulation or puppeteer's hooks into a
+// page skip themselves elsewhere).
 export const inFirefox = process.env.VORN_BROWSER === "firefox";
+export const inWebKit = process.env.VORN_BROWSER === "webkit";
+export const inChromium = !inFirefox && !inWebKit;
 
 function browserPath() {
   const candidates = inFirefox ? [process.env.FIREFOX, "/usr/bin/firefox-esr", "/usr/bin/firefox"]
@@ -42,9 +47,11 @@ function browserPath() {
   return found;
 }
 
-// The browser, headless, with a fresh profile. Without the networking
-// switches Chromium reaches for services a closed network refuses.
+// The browser, headless, with a fresh profile: {browser, close()}. Without
+// the networking switches Chromium reaches for services a closed network
+// refuses. WebKit runs on a private Xvfb screen.
 export async function startBrowser() {
+  if (inWebKit) return startWebKit();
   const profile = await mkdtemp(path.join(os.tmpdir(), "vorn-browser-"));
   const browser = await puppeteer.launch({
     browser: inFirefox ? "firefox" : "chrome",
@@ -124,17 +131,22 @@ export async function onRunningPage(context, options, fn) {
   try {
     await waitForRunning(page);
     await fn(page);
-    assert.deepEqual(page.problems(), [], "the page's console reported problems");
+    assert.deepEqual(await page.problems(), [], "the page's console reported problems");
   } finally {
     await page.close();
   }
 }
 
 // Opens the page in a new tab, as a phone's when touch, and keeps what its
-// console says. problems() lists console errors, uncaught exceptions and
-// failed requests.
+// console says. problems() resolves with the console errors, uncaught
+// exceptions and failed requests (WebKit: those the page itself sees).
 export async function openPage(browser, url, {width = 1280, height = 800, touch = false} = {}) {
   const page = await browser.newPage();
+  if (inWebKit) {
+    await page.setViewport({width, height});
+    await page.goto(url);
+    return page;
+  }
   const seen = [];
   page.on("console", (message) => {
     if (message.type() === "error") seen.push(`console: ${message.text()}`);
@@ -143,8 +155,31 @@ export async function openPage(browser, url, {width = 1280, height = 800, touch 
   page.on("requestfailed", (request) => seen.push(`request failed: ${request.url()}`));
   await page.setViewport({width, height, hasTouch: touch, isMobile: touch});
   await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
-  page.problems = () => seen.slice();
+  page.problems = async () => seen.slice();
   return page;
+}
+
+// Runs fn while page is hidden: another tab is brought to the front, or
+// in WebKit, whose new windows do not cover the others, its window is
+// minimised. Then the page is shown again.
+export async function whilePageHidden(browser, page, fn) {
+  if (inWebKit) {
+    await page.hide();
+    try {
+      return await fn();
+    } finally {
+      await page.show();
+    }
+  }
+  const other = await browser.newPage();
+  try {
+    await other.bringToFront();
+    const result = await fn();
+    await page.bringToFront();
+    return result;
+  } finally {
+    await other.close();
+  }
 }
 
 // Waits until fn(arg), run in the page, is truthy; returns its value.
