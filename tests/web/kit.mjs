@@ -34,9 +34,12 @@ const WAIT_MS = 15000;
 // VORN_BROWSER=firefox, or WebKitGTK's MiniBrowser with VORN_BROWSER=webkit
 // (checks that need Chromium's own emulation or puppeteer's hooks into a
 // page skip themselves elsewhere).
-export const inFirefox = process.env.VORN_BROWSER === "firefox";
-export const inWebKit = process.env.VORN_BROWSER === "webkit";
-export const inChromium = !inFirefox && !inWebKit;
+const engine = process.env.VORN_BROWSER || "chromium";
+if (!["chromium", "firefox", "webkit"].includes(engine))
+  throw new Error(`VORN_BROWSER is chromium, firefox or webkit, not '${engine}'`);
+export const inFirefox = engine === "firefox";
+export const inWebKit = engine === "webkit";
+export const inChromium = engine === "chromium";
 
 function browserPath() {
   const candidates = inFirefox ? [process.env.FIREFOX, "/usr/bin/firefox-esr", "/usr/bin/firefox"]
