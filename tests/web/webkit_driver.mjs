@@ -68,8 +68,8 @@ class Session {
   }
 
   async close() {
-    this.ended();
     await fetch(`${this.url}/session/${this.id}`, {method: "DELETE"}).catch(() => {});
+    this.ended();
   }
 
   async send(method, path, body) {
@@ -239,43 +239,65 @@ async function waitForDriver(url, driver) {
   }
 }
 
-// Called by the kit's startBrowser for VORN_BROWSER=webkit: Xvfb, the
-// driver and one session. The caller owns what it returns and ends it with
-// close(); newSession() gives another, fresh browser on the same screen.
+// A driver of its own (each serves one session at a time) and its session
+// on the screen; closing the session ends the driver.
+async function startDriver(display, binary, children) {
+  const port = await freePort();
+  const driver = spawn("WebKitWebDriver", [`--port=${port}`], {
+    stdio: "ignore", env: {...process.env, DISPLAY: display, NO_AT_BRIDGE: "1"},
+  });
+  children.add(driver.once("error", () => {}));
+  const url = `http://127.0.0.1:${port}`;
+  try {
+    await waitForDriver(url, driver);
+    const session = await startSession(url, binary);
+    session.ended = () => {
+      driver.kill();
+      children.delete(driver);
+    };
+    return session;
+  } catch (error) {
+    driver.kill();
+    children.delete(driver);
+    throw error;
+  }
+}
+
+// Called by the kit's startBrowser for VORN_BROWSER=webkit: Xvfb, a driver
+// and its session. The caller owns what it returns and ends it with
+// close(); newSession() gives another, fresh browser on the same screen,
+// which the caller closes.
 export async function startWebKit() {
   const binary = miniBrowser();
   const screen = await startXvfb();
-  const children = [screen.process];
+  const children = new Set([screen.process]);
   const killAll = () => children.forEach((child) => child.exitCode === null && child.kill());
+  // Stopped from outside (a timeout), the screen and browsers go too.
+  const stopped = (signal) => {
+    killAll();
+    process.kill(process.pid, signal);
+  };
   process.once("exit", killAll);
+  for (const signal of ["SIGINT", "SIGTERM", "SIGHUP"]) process.once(signal, stopped);
+  const forget = () => {
+    process.off("exit", killAll);
+    for (const signal of ["SIGINT", "SIGTERM", "SIGHUP"]) process.off(signal, stopped);
+  };
   try {
-    const port = await freePort();
-    const driver = spawn("WebKitWebDriver", [`--port=${port}`], {
-      stdio: "ignore", env: {...process.env, DISPLAY: screen.display, NO_AT_BRIDGE: "1"},
-    });
-    children.push(driver.once("error", () => {}));
-    const url = `http://127.0.0.1:${port}`;
-    await waitForDriver(url, driver);
-    const sessions = new Set();
-    const newSession = async () => {
-      const session = await startSession(url, binary);
-      sessions.add(session);
-      session.ended = () => sessions.delete(session);
-      return session;
-    };
+    const newSession = () => startDriver(screen.display, binary, children);
     const browser = await newSession();
     return {
       browser,
       newSession,
       async close() {
-        for (const session of [...sessions]) await session.close();
+        await browser.close();
         killAll();
-        process.off("exit", killAll);
+        forget();
       },
     };
   } catch (error) {
     killAll();
-    process.off("exit", killAll);
+    forget();
     throw error;
   }
 }
