@@ -58,10 +58,12 @@ async function answer(root, request, response) {
 }
 
 // Serves folder on 127.0.0.1:port; resolves with {server, url} once listening.
-export function serveSite(folder, port = 0) {
+// before(request), when given, is awaited before each answer (the browser
+// checks hold requests back with it).
+export function serveSite(folder, port = 0, {before = async () => {}} = {}) {
   const root = path.resolve(folder);
   const server = http.createServer((request, response) => {
-    answer(root, request, response).catch(() => response.destroy());
+    before(request).then(() => answer(root, request, response)).catch(() => response.destroy());
   });
   return new Promise((resolve, reject) => {
     server.once("error", reject);

@@ -77,28 +77,67 @@ describe("steering without a keyboard, running without a network", () => {
     });
   });
 
+  // Once the page has put its offline copy in place (the first visit
+  // stays with the network).
+  const offlineCopy = () => navigator.serviceWorker.getRegistration()
+    .then((registration) => registration && registration.active && registration.active.state === "activated");
+  // Only the build's copy (and the notes) is kept.
+  const onlyCopyOf = async (name) => (await caches.keys()).filter((key) => key !== "vorn-notes").join() === name;
+  // The build's worker has taken over.
+  const tookOver = (name) => navigator.serviceWorker.getRegistration().then(async (registration) =>
+    !registration.installing && !registration.waiting && registration.active.state === "activated" &&
+    (await caches.keys()).includes(name));
+  const MARK = "\nvar vornNextBuild = true;\n";
+
+  // The next build, vorn.js marked, its worker written for it.
+  async function nextBuild(folder) {
+    await appendFile(path.join(folder, "vorn.js"), MARK);
+    return `vorn-${await writeServiceWorker(folder)}`;
+  }
+
   test("offline: after one visit the page runs without the server; a new build replaces the copy", async () => {
     const served = await serveCopy();
     const page = await openPage(site.browser, served.url);
     try {
       await waitForRunning(page);
-      await waitInPage(page, "the offline copy", () => navigator.serviceWorker.controller !== null);
+      await waitInPage(page, "the offline copy", offlineCopy);
       await served.stop();
       await page.reload();
       await waitForRunning(page);
       assertScene((await nextFrame(page)).pixels, site.rocks, "offline, with the kept ROCK8.BMP");
 
-      // The next build: vorn.js marked, its worker written for it.
-      await appendFile(path.join(served.folder, "vorn.js"), "\nvar vornNextBuild = true;\n");
-      const build = await writeServiceWorker(served.folder);
+      const build = await nextBuild(served.folder);
       await served.serve();
       await page.reload();
-      await waitInPage(page, "the new build's copy, alone", async (name) =>
-        (await caches.keys()).join() === name, `vorn-${build}`);
+      await waitInPage(page, "the new build to take over", tookOver, build);
       await page.reload();
       await waitForRunning(page);
       assert.equal(await page.evaluate(() => window.vornNextBuild), true, "the old build still runs");
+      await waitInPage(page, "the old build's copy gone", onlyCopyOf, build);
       assert.deepEqual((await page.problems()).filter((problem) => !/request failed/.test(problem)), []);
+    } finally {
+      await page.close();
+      await served.close();
+    }
+  });
+
+  test("a load a new build overtakes runs one build; a held-back ROCK8.BMP gives way to the kept copy", async () => {
+    const served = await serveCopy();
+    const page = await openPage(site.browser, served.url);
+    try {
+      await waitForRunning(page);
+      await waitInPage(page, "the offline copy", offlineCopy);
+      const build = await nextBuild(served.folder);
+      // The page's own ROCK8.BMP, not the new worker's: the load stays in
+      // progress while the new build takes over.
+      served.holdBack((request) => request.url === "/ROCK8.BMP" && !/service_worker/.test(request.headers.referer));
+      await page.reload();
+      await waitInPage(page, "the new build to take over", tookOver, build);
+      await waitForRunning(page);
+      const [marked, script] = await page.evaluate(async () =>
+        [window.vornNextBuild === true, await (await fetch("vorn.js")).text()]);
+      assert.equal(marked, false, "the new build's vorn.js runs in a page of the old");
+      assert.ok(!script.endsWith(MARK), "the page of the old build was served the new build's vorn.js");
     } finally {
       await page.close();
       await served.close();

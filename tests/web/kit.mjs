@@ -78,13 +78,17 @@ export async function startBrowser() {
 // A copy of the built site in a scratch folder, served on 127.0.0.1, so a
 // check can take files away or change them. stop() ends the server alone
 // and serve() starts it again at the same address; close() ends both.
+// holdBack(test) keeps the requests test(request) picks unanswered until
+// the server stops.
 export async function serveCopy({without = []} = {}) {
   if (!existsSync(path.join(site, "index.html")))
     throw new Error(`no site in ${site}: build it first (cmake --preset web && cmake --build --preset web)`);
   const folder = await mkdtemp(path.join(os.tmpdir(), "vorn-site-"));
   await cp(site, folder, {recursive: true});
   for (const name of without) await rm(path.join(folder, name), {force: true});
-  let {server, url} = await serveSite(folder);
+  let held = () => false;
+  const before = (request) => (held(request) ? new Promise(() => {}) : Promise.resolve());
+  let {server, url} = await serveSite(folder, 0, {before});
   const port = Number(new URL(url).port);
   const stop = async () => {
     server?.closeAllConnections();
@@ -95,7 +99,8 @@ export async function serveCopy({without = []} = {}) {
     url,
     folder,
     stop,
-    async serve() { ({server} = await serveSite(folder, port)); },
+    holdBack(test) { held = test; },
+    async serve() { ({server} = await serveSite(folder, port, {before})); },
     async close() {
       await stop();
       await rm(folder, {recursive: true, force: true});
