@@ -147,6 +147,7 @@
     canvas.style.height = `${height}px`;
     canvas.style.left = `${Math.floor((box.width - width) * ratio / 2) / ratio}px`;
     canvas.style.top = `${Math.floor((box.height - height) * ratio / 2) / ratio}px`;
+    canvas.style.visibility = "visible";
   }
 
   // The offline copy: the service worker keeps the whole site. Asked for
