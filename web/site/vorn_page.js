@@ -202,10 +202,6 @@
     run.module = {
       canvas,
       instantiateWasm: (imports, receive) => instantiate(run, imports, receive),
-      preRun: [(module) => {
-        module.FS.mkdir("/vorn");
-        if (run.bytes) module.FS.writeFile("/vorn/ROCK8.BMP", run.bytes);
-      }],
       onRuntimeInitialized: () => {
         if (current !== run || run.state !== "starting") return;
         run.state = "running";
@@ -230,6 +226,7 @@
       run.bytes = fetched.bytes;
       run.note = fetched.note || "";
     }
+    run.module.vornFiles = run.bytes ? {"/vorn/ROCK8.BMP": run.bytes} : {};
     await scriptsRun;
     if (current !== run) return;
     try {
