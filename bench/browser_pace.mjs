@@ -81,7 +81,7 @@ async function coldLoads(started, served) {
 async function repeatLoads(browser, url) {
   const page = await openPage(browser, url);
   await waitInPage(page, "the offline copy", () => navigator.serviceWorker.getRegistration()
-    .then((registration) => registration && registration.active && registration.active.state === "activated"));
+    .then((registration) => registration && registration.active !== null));
   const repeat = [];
   for (let load = 0; load < LOADS; ++load) {
     await page.reload();
