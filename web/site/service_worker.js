@@ -27,6 +27,7 @@ const PICTURE_WAIT_MS = 3000;
 // way).
 const UNSEEN_PAGE_MS = 10000;
 
+const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const noteKey = (kind, id) => new URL(`${NOTES}/${kind}/${encodeURIComponent(id)}`, self.registration.scope).href;
 const idOf = (key) => decodeURIComponent(key.slice(key.lastIndexOf("/") + 1));
 
@@ -137,19 +138,18 @@ async function serveFile(event, name) {
 
 // Network first; a kept copy once the network fails, or once it has not
 // answered in PICTURE_WAIT_MS; without a kept copy, the network however
-// long it takes. A late answer is still kept for next time, should this
-// worker live that long: a request that never ends must not keep a newer
-// worker waiting to take over.
+// long it takes. What the network sends is kept for next time; the worker
+// waits for that no longer than PICTURE_WAIT_MS either: a request that never
+// ends must not keep a newer worker from taking over.
 function servePicture(event) {
-  const fromNetwork = fetch(event.request).then(async (response) => {
+  const fromNetwork = fetch(event.request);
+  const keeping = fromNetwork.then(async (response) => {
     if (response.ok) await (await caches.open(CACHE)).put(PICTURE, response.clone());
-    return response;
-  });
+  }).catch(() => {});
   const kept = () => caches.match(PICTURE, {cacheName: CACHE});
   const failed = fromNetwork.catch(async () => (await kept()) || Response.error());
-  const late = new Promise((resolve) => setTimeout(resolve, PICTURE_WAIT_MS))
-    .then(async () => (await kept()) || fromNetwork);
-  event.waitUntil(tidyCopies());
+  const late = delay(PICTURE_WAIT_MS).then(async () => (await kept()) || fromNetwork);
+  event.waitUntil(Promise.race([keeping, delay(PICTURE_WAIT_MS)]).then(tidyCopies));
   return Promise.race([failed, late]);
 }
 
