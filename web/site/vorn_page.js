@@ -33,8 +33,10 @@
   program.catch(() => {});  // the run that needs it says what went wrong
   let sitePicture = fetchSitePicture();  // the first run's, also preloaded
   // Made now, while they load, rather than when the program first asks for
-  // it: the program is then handed this same context.
-  canvas.getContext("2d", {alpha: false});
+  // it: the program is then handed this same context. One black pixel put
+  // in it now readies the canvas for the frames' pixels (WebKit takes tens
+  // of milliseconds over the first put), so the first frame does not wait.
+  canvas.getContext("2d", {alpha: false}).putImageData(new ImageData(1, 1), 0, 0);
 
   let current = null;  // the run in progress, or the last one
   let firstRun = null;
