@@ -162,10 +162,11 @@ stage_web() {
   if ! command -v npm >/dev/null 2>&1; then vorn_ensure_packages npm || return 1; fi
   cmake --preset web && cmake --build --preset web --parallel "$jobs" || return 1
   npm ci --no-audit --no-fund --loglevel=error || return 1
-  local browser
+  local browser start
   for browser in chromium firefox webkit; do
-    echo "web: the browser checks in $browser"
+    start=$SECONDS
     VORN_BROWSER=$browser timeout 600 node --test --test-concurrency=1 tests/web/ || return 1
+    echo "web: the browser checks passed in $browser in $((SECONDS - start)) s"
   done
 }
 
