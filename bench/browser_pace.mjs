@@ -1,9 +1,10 @@
 // The demo's pace in a browser: headless Chromium, or WebKitGTK
 // (VORN_BROWSER=webkit) or Firefox ESR (VORN_BROWSER=firefox) through the
-// browser checks' kit. How soon the first frame shows after navigation on a
-// first visit (a fresh browser context each load, seven loads), beside the
-// floor: a page with one 640 x 480 canvas filled on its first animation
-// frame, loaded in turn with the demo's from the same server; then on repeat
+// browser checks' kit, the site served by web/serve.mjs in a process of its
+// own. How soon the first frame shows after navigation on a first visit (a
+// fresh browser context each load, seven loads), beside the floor: a page
+// with one 640 x 480 canvas filled on its first animation frame, loaded in
+// turn with the demo's from the same server; then on repeat
 // visits (the offline copy and the cache in use); then frames presented per
 // second over ten seconds and, in Chromium, the share of the page's main
 // thread it keeps busy (TaskDuration: every task the main thread ran, the
@@ -12,9 +13,11 @@
 // build/web/site).
 //
 //   node bench/browser_pace.mjs [SECONDS]
+import {spawn} from "node:child_process";
 import {writeFile} from "node:fs/promises";
 import os from "node:os";
 import path from "node:path";
+import {fileURLToPath} from "node:url";
 
 import {inChromium, inWebKit, openPage, serveCopy, startBrowser, waitForRunning, waitInPage} from "../tests/web/kit.mjs";
 
@@ -137,8 +140,25 @@ async function pace(browser, url) {
   await page.close();
 }
 
+// The site's server in a process of its own, as a real one is: in this
+// one it would share its turns with the browser's driver.
+async function serveApart(folder) {
+  const script = path.join(path.dirname(fileURLToPath(import.meta.url)), "../web/serve.mjs");
+  const server = spawn(process.execPath, [script, folder, "0"], {stdio: ["ignore", "pipe", "inherit"]});
+  const url = await new Promise((resolve, reject) => {
+    server.stdout.on("data", (text) => {
+      const address = String(text).match(/at (http\S+)/);
+      if (address) resolve(address[1]);
+    });
+    server.once("exit", (code) => reject(new Error(`the site's server ended (exit code ${code})`)));
+  });
+  return {url, folder, stop: () => server.kill()};
+}
+
 const load = () => os.loadavg().map((figure) => figure.toFixed(2)).join(" ");
-const served = await serveCopy();
+const copy = await serveCopy();
+await copy.stop();
+const served = await serveApart(copy.folder);
 const started = await startBrowser();
 try {
   console.log(`In ${await started.browser.version()}, ${os.cpus().length} cores, load average ${load()}:`);
@@ -148,5 +168,6 @@ try {
   console.log(`Load average at the end: ${load()}`);
 } finally {
   await started.close();
-  await served.close();
+  served.stop();
+  await copy.close();
 }
