@@ -1,8 +1,9 @@
 // The program's code, fetched and compiled once a visit as soon as this
 // script has arrived: it is loaded async, ahead of the page's other
-// scripts, and the compiling runs while they are still on their way. Every
-// run of the visit starts from window.vornProgram (vorn_page.js), a
-// promise of the compiled module.
+// scripts, and the compiling runs while they are still on their way. (A
+// preload of vorn.wasm gains nothing over this, and WebKit would fetch the
+// file twice.) Every run of the visit starts from window.vornProgram
+// (vorn_page.js), a promise of the compiled module.
 "use strict";
 
 window.vornProgram = (async () => {
