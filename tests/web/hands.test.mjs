@@ -95,12 +95,23 @@ describe("steering without a keyboard, running without a network", () => {
     return `vorn-${await writeServiceWorker(folder)}`;
   }
 
-  test("offline: after one visit the page runs without the server; a new build replaces the copy", async () => {
+  // A page of a scratch copy of the site, running, its offline copy in
+  // place: fn(page, served), then both closed.
+  async function afterFirstVisit(fn) {
     const served = await serveCopy();
     const page = await openPage(site.browser, served.url);
     try {
       await waitForRunning(page);
       await waitInPage(page, "the offline copy", offlineCopy);
+      await fn(page, served);
+    } finally {
+      await page.close();
+      await served.close();
+    }
+  }
+
+  test("offline: after one visit the page runs without the server; a new build replaces the copy", async () => {
+    await afterFirstVisit(async (page, served) => {
       await served.stop();
       await page.reload();
       await waitForRunning(page);
@@ -115,18 +126,11 @@ describe("steering without a keyboard, running without a network", () => {
       assert.equal(await page.evaluate(() => window.vornNextBuild), true, "the old build still runs");
       await waitInPage(page, "the old build's copy gone", onlyCopyOf, build);
       assert.deepEqual((await page.problems()).filter((problem) => !/request failed/.test(problem)), []);
-    } finally {
-      await page.close();
-      await served.close();
-    }
+    });
   });
 
   test("a load a new build overtakes runs one build; a held-back ROCK8.BMP gives way to the kept copy", async () => {
-    const served = await serveCopy();
-    const page = await openPage(site.browser, served.url);
-    try {
-      await waitForRunning(page);
-      await waitInPage(page, "the offline copy", offlineCopy);
+    await afterFirstVisit(async (page, served) => {
       const build = await nextBuild(served.folder);
       // The page's own ROCK8.BMP, not the new worker's: the load stays in
       // progress while the new build takes over.
@@ -138,9 +142,6 @@ describe("steering without a keyboard, running without a network", () => {
         [window.vornNextBuild === true, await (await fetch("vorn.js")).text()]);
       assert.equal(marked, false, "the new build's vorn.js runs in a page of the old");
       assert.ok(!script.endsWith(MARK), "the page of the old build was served the new build's vorn.js");
-    } finally {
-      await page.close();
-      await served.close();
-    }
+    });
   });
 });
