@@ -7,17 +7,14 @@ import {spawn} from "node:child_process";
 import {existsSync, readdirSync} from "node:fs";
 import net from "node:net";
 
-const KEYS = {ArrowLeft: "\uE012", ArrowUp: "\uE013", ArrowRight: "\uE014", ArrowDown: "\uE015",
-              Escape: "\uE00C", Enter: "\uE007", " ": " "};
+const KEYS = {ArrowLeft: "\uE012", ArrowUp: "\uE013", ArrowRight: "\uE014", ArrowDown: "\uE015", Escape: "\uE00C"};
 const ELEMENT = "element-6066-11e4-a52e-4f735466cecf";
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// Debian keeps it in the architecture's library folder.
 function miniBrowser() {
-  const candidates = [process.env.MINIBROWSER];
-  for (const lib of ["/usr/lib", "/usr/libexec"]) {
-    const triplets = existsSync(lib) ? readdirSync(lib).filter((name) => name.endsWith("-linux-gnu")) : [];
-    candidates.push(...triplets.map((triplet) => `${lib}/${triplet}/webkit2gtk-4.1/MiniBrowser`));
-  }
+  const triplets = readdirSync("/usr/lib").filter((name) => name.endsWith("-linux-gnu"));
+  const candidates = [process.env.MINIBROWSER, ...triplets.map((triplet) => `/usr/lib/${triplet}/webkit2gtk-4.1/MiniBrowser`)];
   const found = candidates.find((candidate) => candidate && existsSync(candidate));
   if (!found) throw new Error("no MiniBrowser found: install Debian's webkit2gtk-driver or set MINIBROWSER");
   return found;
@@ -98,7 +95,7 @@ class Session {
     return new WebKitPage(this, handle);
   }
 
-  async version() {
+  version() {
     return `${this.capabilities.browserName} ${this.capabilities.browserVersion}`;
   }
 }
@@ -107,10 +104,11 @@ class WebKitPage {
   constructor(session, handle) {
     this.session = session;
     this.handle = handle;
+    const key = (type, name) => ({type, value: KEYS[name] ?? name});
     this.keyboard = {
-      down: (key) => this.keys([{type: "keyDown", value: KEYS[key] ?? key}]),
-      up: (key) => this.keys([{type: "keyUp", value: KEYS[key] ?? key}]),
-      press: (key) => this.keys([{type: "keyDown", value: KEYS[key] ?? key}, {type: "keyUp", value: KEYS[key] ?? key}]),
+      down: (name) => this.keys([key("keyDown", name)]),
+      up: (name) => this.keys([key("keyUp", name)]),
+      press: (name) => this.keys([key("keyDown", name), key("keyUp", name)]),
     };
   }
 
@@ -152,11 +150,6 @@ class WebKitPage {
     return this.run(`(selector, ...args) => (${fn})(document.querySelector(selector), ...args)`, [selector, ...args]);
   }
 
-  $$eval(selector, fn, ...args) {
-    return this.run(`(selector, ...args) => (${fn})([...document.querySelectorAll(selector)], ...args)`,
-                    [selector, ...args]);
-  }
-
   async $(selector) {
     const found = await this.send("POST", "/element", {using: "css selector", value: selector});
     const path = `/element/${found[ELEMENT]}`;
@@ -167,7 +160,7 @@ class WebKitPage {
   }
 
   async click(selector) {
-    await (await this.$(selector)).click();
+    return (await this.$(selector)).click();
   }
 
   async goto(url) {
