@@ -62,6 +62,8 @@ int open(const char* path, int flags, ...) {
   return errno = EMFILE, -1;
 }
 
+// What the portable layer asks of a descriptor open gave: its size, its
+// bytes from where it stands, a move, and the end of it.
 int fstat(int descriptor, struct stat* status) {
   const MemoryFile* file = FileOf(descriptor);
   if (file == nullptr) return errno = EBADF, -1;

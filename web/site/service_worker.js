@@ -65,6 +65,7 @@ async function keepSite() {
     if (!(await caches.has(CACHE))) throw new Error("the copy was tidied away meanwhile");
   } catch (error) {
     await caches.delete(CACHE);
+    await (await caches.open(NOTES)).delete(noteKey("build", BUILD.id));
     throw error;
   }
 }
