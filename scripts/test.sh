@@ -179,10 +179,11 @@ stage_valgrind() {
 }
 
 # The demo in a browser: the site built with Debian's emscripten, then the
-# browser checks (tests/web) in headless Chromium and then in Firefox ESR,
-# driven by puppeteer-core, installed from the lockfile. The data tools are
-# compiled for the build machine (g++, libpng-dev).
-web_packages=(cmake ninja-build g++ libpng-dev chromium firefox-esr)
+# browser checks (tests/web) in headless Chromium, in Firefox ESR (both
+# driven by puppeteer-core, installed from the lockfile) and in WebKitGTK
+# (its MiniBrowser through WebKitWebDriver, on a private Xvfb screen). The
+# data tools are compiled for the build machine (g++, libpng-dev).
+web_packages=(cmake ninja-build g++ libpng-dev chromium firefox-esr webkit2gtk-driver xvfb)
 
 stage_web() {
   vorn_ensure_packages --no-install-recommends emscripten &&
@@ -190,8 +191,12 @@ stage_web() {
   if ! command -v npm >/dev/null 2>&1; then vorn_ensure_packages npm || return 1; fi
   cmake --preset web && cmake --build --preset web --parallel "$jobs" || return 1
   npm ci --no-audit --no-fund --loglevel=error || return 1
-  timeout 600 node --test --test-concurrency=1 tests/web/ &&
-    VORN_BROWSER=firefox timeout 600 node --test --test-concurrency=1 tests/web/
+  local browser start
+  for browser in chromium firefox webkit; do
+    start=$SECONDS
+    VORN_BROWSER=$browser timeout 600 node --test --test-concurrency=1 tests/web/ || return 1
+    echo "web: the browser checks passed in $browser in $((SECONDS - start)) s"
+  done
 }
 
 # Further stages are added here and named in this list, in running order;

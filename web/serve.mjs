@@ -4,10 +4,12 @@
 // Prints the address and serves until stopped. The browser checks start it
 // from their kit with serveSite (one server per test file).
 import {createReadStream} from "node:fs";
-import {stat} from "node:fs/promises";
+import {readFile, stat} from "node:fs/promises";
 import http from "node:http";
 import path from "node:path";
 import {fileURLToPath} from "node:url";
+import {promisify} from "node:util";
+import zlib from "node:zlib";
 
 const TYPES = {
   ".html": "text/html; charset=utf-8",
@@ -25,6 +27,36 @@ const TYPES = {
 // any static server gives it; the server adds what only a header can say:
 // no other site may show the page in a frame.
 const PAGE_POLICY = "frame-ancestors 'none'";
+
+// Text and WebAssembly go compressed to a browser that accepts it, Brotli
+// before gzip. Quality 6 is most of what Brotli can do at a small part of
+// its time; each file is compressed once for as long as it is unchanged.
+const COMPRESSED = new Set([".html", ".js", ".mjs", ".css", ".webmanifest", ".json", ".svg", ".wasm"]);
+const ENCODERS = {
+  br: (bytes) => promisify(zlib.brotliCompress)(bytes, {params: {
+    [zlib.constants.BROTLI_PARAM_QUALITY]: 6, [zlib.constants.BROTLI_PARAM_SIZE_HINT]: bytes.length}}),
+  gzip: (bytes) => promisify(zlib.gzip)(bytes),
+};
+const packed = new Map();  // file -> {version, br, gzip}: the compressed bytes of its version
+
+// The encoding to send file in: one the request accepts (q above 0), or null.
+function encodingFor(request, file) {
+  if (!COMPRESSED.has(path.extname(file).toLowerCase())) return null;
+  const accepted = new Map((request.headers["accept-encoding"] || "").split(",").map((part) => {
+    const [name, ...options] = part.trim().toLowerCase().split(";");
+    const quality = options.map((option) => option.trim().match(/^q=([\d.]+)$/)).find(Boolean);
+    return [name, quality ? Number(quality[1]) : 1];
+  }));
+  return Object.keys(ENCODERS).find((name) => accepted.get(name) > 0) || null;
+}
+
+async function compressed(file, info, encoding) {
+  const version = `${info.mtimeMs} ${info.size}`;
+  let entry = packed.get(file);
+  if (!entry || entry.version !== version) packed.set(file, entry = {version});
+  entry[encoding] ??= readFile(file).then(ENCODERS[encoding]);
+  return entry[encoding];
+}
 
 // The file a request path names inside root, or null when it would leave it.
 function fileFor(root, requestUrl) {
@@ -50,24 +82,29 @@ async function answer(root, request, response) {
     response.writeHead(404, {"Content-Type": "text/plain; charset=utf-8"}).end("Not found\n");
     return;
   }
-  response.writeHead(200, {
+  const headers = {
     "Content-Type": TYPES[path.extname(file).toLowerCase()] || "application/octet-stream",
     "Content-Length": info.size,
     "Cache-Control": "no-cache",
     ...(path.extname(file).toLowerCase() === ".html" ? {"Content-Security-Policy": PAGE_POLICY} : {}),
-  });
-  if (request.method === "HEAD") {
-    response.end();
-    return;
-  }
-  createReadStream(file).on("error", () => response.destroy()).pipe(response);
+  };
+  if (COMPRESSED.has(path.extname(file).toLowerCase())) headers.Vary = "Accept-Encoding";
+  const encoding = encodingFor(request, file);
+  const body = encoding ? await compressed(file, info, encoding) : null;
+  if (body) Object.assign(headers, {"Content-Encoding": encoding, "Content-Length": body.length});
+  response.writeHead(200, headers);
+  if (request.method === "HEAD") response.end();
+  else if (body) response.end(body);
+  else createReadStream(file).on("error", () => response.destroy()).pipe(response);
 }
 
 // Serves folder on 127.0.0.1:port; resolves with {server, url} once listening.
-export function serveSite(folder, port = 0) {
+// before(request), when given, is awaited before each answer (the browser
+// checks hold requests back with it).
+export function serveSite(folder, port = 0, {before = async () => {}} = {}) {
   const root = path.resolve(folder);
   const server = http.createServer((request, response) => {
-    answer(root, request, response).catch(() => response.destroy());
+    before(request).then(() => answer(root, request, response)).catch(() => response.destroy());
   });
   return new Promise((resolve, reject) => {
     server.once("error", reject);

@@ -29,13 +29,14 @@ struct WebScreen {
 WebScreen screen;
 
 // The canvas with an opaque 2D context, cleared to black; document title
-// set. 0 when the page has no canvas to give.
+// set. 0 when the page has no canvas to give. A canvas given a size, even
+// its own, makes its pixels afresh: only a new size is set.
 EM_JS(int, WebCanvasOpen, (const char* title, int width, int height), {
   const canvas = Module["canvas"];
   const context = canvas && canvas.getContext ? canvas.getContext("2d", {alpha: false}) : null;
   if (!context) return 0;
-  canvas.width = width;
-  canvas.height = height;
+  if (canvas.width !== width) canvas.width = width;
+  if (canvas.height !== height) canvas.height = height;
   context.fillStyle = "#000";
   context.fillRect(0, 0, width, height);
   document.title = UTF8ToString(title);
@@ -46,8 +47,8 @@ EM_JS(int, WebCanvasOpen, (const char* title, int width, int height), {
 
 EM_JS(void, WebCanvasResize, (int width, int height), {
   const screen = Module["vornScreen"];
-  screen.canvas.width = width;
-  screen.canvas.height = height;
+  if (screen.canvas.width !== width) screen.canvas.width = width;
+  if (screen.canvas.height !== height) screen.canvas.height = height;
   screen.image = null;
 });
 

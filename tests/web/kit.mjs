@@ -1,6 +1,7 @@
 // The browser checks' one kit: the site served on 127.0.0.1, Debian's
-// Chromium (or Firefox) started headless through puppeteer-core, the page's
-// run state, the canvas read back, and what its pixels are (stars, rocks,
+// Chromium (or Firefox) started headless through puppeteer-core, or
+// WebKitGTK through its WebDriver (webkit_driver.mjs), the page's run
+// state, the canvas read back, and what its pixels are (stars, rocks,
 // black).
 // Every wait is bounded and says what it waited for when it gives up.
 import {mkdtemp, rm, cp, readFile, writeFile} from "node:fs/promises";
@@ -14,6 +15,7 @@ import {after, before} from "node:test";
 import puppeteer from "puppeteer-core";
 
 import {serveSite} from "../../web/serve.mjs";
+import {startWebKit} from "./webkit_driver.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const build = process.env.VORN_WEB_BUILD || path.join(root, "build/web");
@@ -28,10 +30,16 @@ export const STAR_INDICES = [236, 239, 242, 245];
 export const STAR_SPEEDS = {236: 7, 239: 5, 242: 3, 245: 1};
 const WAIT_MS = 15000;
 
-// The browser the checks run in: Debian's Chromium, or its firefox-esr
-// with VORN_BROWSER=firefox (checks that need Chromium's own emulation
-// skip themselves there).
-export const inFirefox = process.env.VORN_BROWSER === "firefox";
+// The browser the checks run in: Debian's Chromium, its firefox-esr with
+// VORN_BROWSER=firefox, or WebKitGTK's MiniBrowser with VORN_BROWSER=webkit
+// (checks that need Chromium's own emulation or puppeteer's hooks into a
+// page skip themselves elsewhere).
+const engine = process.env.VORN_BROWSER || "chromium";
+if (!["chromium", "firefox", "webkit"].includes(engine))
+  throw new Error(`VORN_BROWSER is chromium, firefox or webkit, not '${engine}'`);
+export const inFirefox = engine === "firefox";
+export const inWebKit = engine === "webkit";
+export const inChromium = engine === "chromium";
 
 function browserPath() {
   const candidates = inFirefox ? [process.env.FIREFOX, "/usr/bin/firefox-esr", "/usr/bin/firefox"]
@@ -42,9 +50,11 @@ function browserPath() {
   return found;
 }
 
-// The browser, headless, with a fresh profile. Without the networking
-// switches Chromium reaches for services a closed network refuses.
+// The browser, headless, with a fresh profile: {browser, close()}. Without
+// the networking switches Chromium reaches for services a closed network
+// refuses. WebKit runs on a private Xvfb screen.
 export async function startBrowser() {
+  if (inWebKit) return startWebKit();
   const profile = await mkdtemp(path.join(os.tmpdir(), "vorn-browser-"));
   const browser = await puppeteer.launch({
     browser: inFirefox ? "firefox" : "chrome",
@@ -68,13 +78,17 @@ export async function startBrowser() {
 // A copy of the built site in a scratch folder, served on 127.0.0.1, so a
 // check can take files away or change them. stop() ends the server alone
 // and serve() starts it again at the same address; close() ends both.
+// holdBack(test) keeps the requests test(request) picks unanswered until
+// the server stops.
 export async function serveCopy({without = []} = {}) {
   if (!existsSync(path.join(site, "index.html")))
     throw new Error(`no site in ${site}: build it first (cmake --preset web && cmake --build --preset web)`);
   const folder = await mkdtemp(path.join(os.tmpdir(), "vorn-site-"));
   await cp(site, folder, {recursive: true});
   for (const name of without) await rm(path.join(folder, name), {force: true});
-  let {server, url} = await serveSite(folder);
+  let held = () => false;
+  const before = (request) => (held(request) ? new Promise(() => {}) : Promise.resolve());
+  let {server, url} = await serveSite(folder, 0, {before});
   const port = Number(new URL(url).port);
   const stop = async () => {
     server?.closeAllConnections();
@@ -85,7 +99,8 @@ export async function serveCopy({without = []} = {}) {
     url,
     folder,
     stop,
-    async serve() { ({server} = await serveSite(folder, port)); },
+    holdBack(test) { held = test; },
+    async serve() { ({server} = await serveSite(folder, port, {before})); },
     async close() {
       await stop();
       await rm(folder, {recursive: true, force: true});
@@ -124,19 +139,23 @@ export async function onRunningPage(context, options, fn) {
   try {
     await waitForRunning(page);
     await fn(page);
-    assert.deepEqual(page.problems(), [], "the page's console reported problems");
+    assert.deepEqual(await page.problems(), [], "the page's console reported problems");
   } finally {
     await page.close();
   }
 }
 
-// Opens the page in a new tab, as a phone's when touch, with a stand-in
-// gamepad when pad (standInPad), and keeps what its
-// console says. problems() lists console errors, uncaught exceptions,
-// failed requests and whatever the page's Content-Security-Policy refused.
-export async function openPage(browser, url, {width = 1280, height = 800, touch = false, pad = false} = {}) {
+// Opens the page in a new tab, as a phone's when touch, and keeps what its
+// console says. problems() resolves with the console errors, uncaught
+// exceptions, failed requests and whatever the page's
+// Content-Security-Policy refused (WebKit: those the page itself sees).
+export async function openPage(browser, url, {width = 1280, height = 800, touch = false} = {}) {
   const page = await browser.newPage();
-  if (pad) await standInPad(page);
+  if (inWebKit) {
+    await page.setViewport({width, height});
+    await page.goto(url);
+    return page;
+  }
   const seen = [];
   page.on("console", (message) => {
     if (message.type() === "error") seen.push(`console: ${message.text()}`);
@@ -147,21 +166,44 @@ export async function openPage(browser, url, {width = 1280, height = 800, touch 
     console.error(`the page's policy refused ${event.blockedURI || "inline code"} (${event.violatedDirective})`)));
   await page.setViewport({width, height, hasTouch: touch, isMobile: touch});
   await page.goto(url, {waitUntil: "load", timeout: WAIT_MS});
-  page.problems = () => seen.slice();
+  page.problems = async () => seen.slice();
   return page;
 }
 
-// Before the page loads: a standard pad of the page's own, which
+// Once the page runs: a standard pad of the page's own, which
 // window.plugIn() makes known as a browser would; window.press(button,
 // pressed) presses or lets go of a button (by its standard index).
 export function standInPad(page) {
-  return page.evaluateOnNewDocument(() => {
+  return page.evaluate(() => {
     const pad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
                  axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
     Object.defineProperty(navigator, "getGamepads", {value: () => [pad]});
     window.press = (button, pressed) => { pad.buttons[button] = {pressed, value: pressed ? 1 : 0}; };
     window.plugIn = () => window.dispatchEvent(Object.assign(new Event("gamepadconnected"), {gamepad: pad}));
   });
+}
+
+// Runs fn while page is hidden: another tab is brought to the front, or
+// in WebKit, whose new windows do not cover the others, its window is
+// minimised. Then the page is shown again.
+export async function whilePageHidden(browser, page, fn) {
+  if (inWebKit) {
+    await page.hide();
+    try {
+      return await fn();
+    } finally {
+      await page.show();
+    }
+  }
+  const other = await browser.newPage();
+  try {
+    await other.bringToFront();
+    const result = await fn();
+    await page.bringToFront();
+    return result;
+  } finally {
+    await other.close();
+  }
 }
 
 // Waits until fn(arg), run in the page, is truthy; returns its value.

@@ -49,7 +49,7 @@ describe("runs of the demo in a browser", () => {
       const last = await page.evaluate(() => window.vorn.frames);
       await new Promise((resolve) => setTimeout(resolve, 1000));
       assert.equal(await page.evaluate(() => window.vorn.frames), last, "frames after the end");
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     });
   });
 
@@ -62,7 +62,7 @@ describe("runs of the demo in a browser", () => {
         assert.match(status, /^Vorn ended \(exit code 1\): vorn: ROCK8\.BMP: \S/);
         assert.match(status, /HTTP 404/);
         assert.equal(await page.evaluate(() => window.vorn.frames), 0);
-        const problems = page.problems().filter((problem) => !/404/.test(problem));
+        const problems = (await page.problems()).filter((problem) => !/404/.test(problem));
         assert.deepEqual(problems, [], "problems besides the missing file");
       });
     } finally {
@@ -84,7 +84,7 @@ describe("runs of the demo in a browser", () => {
       assert.equal(counts.other, 0, "colours of neither the chosen picture nor black");
       assert.ok(counts.rock >= 20000, `only ${counts.rock} pixels of the chosen rocks`);
       assert.equal(classify(pixels, site.rocks).rock, 0, "the site's rocks are still shown");
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     });
   });
 
@@ -109,7 +109,7 @@ describe("runs of the demo in a browser", () => {
       await waitForRunning(page);
       const counts = classify((await nextFrame(page)).pixels, site.rocks);
       assert.ok(counts.rock >= 20000 && counts.other === 0, "Run again does not show the site's rocks");
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     });
   });
 });

@@ -7,7 +7,9 @@ import path from "node:path";
 import {writeFile} from "node:fs/promises";
 import {describe, test} from "node:test";
 
-import {openPage, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage} from "./kit.mjs";
+import {
+  openPage, standInPad, statusText, useSiteInBrowser, waitForEnd, waitForRunning, waitInPage, whilePageHidden,
+} from "./kit.mjs";
 
 // Run in the page: the canvas's (or a saved PNG's) pixels as a SHA-256
 // digest, with its size; with share, "Share this run" is pressed in the
@@ -74,7 +76,7 @@ describe("holding and sharing a run in a browser", () => {
       const frames = decodeURIComponent(shared.link).match(/\/frames\.(\d+)\//);
       assert.ok(frames, `no frame count in the link ${shared.link}`);
       assert.equal(Number(frames[1]), shared.frames, "the link does not end at the frame shown");
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     } finally {
       await page.close();
     }
@@ -87,20 +89,18 @@ describe("holding and sharing a run in a browser", () => {
       const end = await canvasNow(replay);
       assert.equal(end.frames, shared.frames, "the replay showed another number of frames");
       assert.equal(end.digest, shared.digest, "the replay's last frame differs from the shared run's");
-      assert.deepEqual(replay.problems(), []);
+      assert.deepEqual(await replay.problems(), []);
     } finally {
       await replay.close();
     }
   });
 
   test("a pad's Back and a hidden page pause and go on; Escape while paused goes on and quits", async () => {
-    const page = await openPage(site.browser, site.url, {pad: true});
+    const page = await openPage(site.browser, site.url);
     const paused = (want) => waitInPage(page, want ? "a pause" : "the run going on", (want) => window.vorn.paused === want, want);
-    let other;
     try {
       await waitForRunning(page);
-      other = await site.browser.newPage();  // brought to the front to hide the page
-      await page.bringToFront();
+      await standInPad(page);
       await page.evaluate(() => window.plugIn());
       for (const want of [true, false]) {  // the second press is read while paused
         await page.evaluate(() => window.press(8, true));
@@ -110,20 +110,19 @@ describe("holding and sharing a run in a browser", () => {
       }
       for (const pausedBefore of [false, true]) {
         if (pausedBefore) await page.keyboard.press("p");
-        await other.bringToFront();
-        await waitInPage(page, "the page hidden and paused", () => document.hidden && window.vorn.paused);
-        await page.bringToFront();
+        await whilePageHidden(site.browser, page, () =>
+          waitInPage(page, "the page hidden and paused", () => document.hidden && window.vorn.paused));
         await waitInPage(page, "the page shown", () => !document.hidden);
         await paused(pausedBefore);
       }
       await page.keyboard.down("Escape");
       await paused(false);
+      await framesOn(page, 2);  // held for frames to see, as a finger would
       await page.keyboard.up("Escape");
       await waitForEnd(page);
       assert.equal(await page.evaluate(() => window.vorn.exitCode), 0);
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     } finally {
-      await other?.close();
       await page.close();
     }
   });
@@ -150,7 +149,7 @@ describe("holding and sharing a run in a browser", () => {
         assert.match(await statusText(page), said);
         assert.deepEqual(await page.evaluate(() => [document.querySelectorAll("#status *, img").length, window.vorn.frames]), [0, 0]);
       }
-      assert.deepEqual(page.problems(), []);
+      assert.deepEqual(await page.problems(), []);
     } finally {
       await page.close();
     }

@@ -23,12 +23,11 @@
   const fullscreenButton = document.getElementById("fullscreen");
   const pictureInput = document.getElementById("picture");
 
-  // The program's code is fetched and compiled once a visit, alongside the
-  // scripts (the page preloads it), and every run starts from it: no run
-  // waits for it twice, and a visit never mixes code of two builds. This
-  // script runs before vorn.js, so the compiling starts as early as it can;
-  // vorn.js, deferred after it, has run when DOMContentLoaded comes.
-  const program = compile();
+  // The program's code is fetched and compiled once a visit, by
+  // vorn_program.js as soon as it has arrived, and every run starts from
+  // it: no run waits for it twice. vorn.js, deferred after this script, has
+  // run when DOMContentLoaded comes.
+  const program = compiledProgram();
   const scriptsRun = new Promise((resolve) => {
     if (typeof createVorn === "function") resolve();
     else document.addEventListener("DOMContentLoaded", resolve);
@@ -36,8 +35,10 @@
   program.catch(() => {});  // the run that needs it says what went wrong
   let sitePicture = fetchSitePicture();  // the first run's, also preloaded
   // Made now, while they load, rather than when the program first asks for
-  // it: the program is then handed this same context.
-  canvas.getContext("2d", {alpha: false});
+  // it: the program is then handed this same context. One black pixel put
+  // in it now readies the canvas for the frames' pixels (WebKit takes tens
+  // of milliseconds over the first put), so the first frame does not wait.
+  canvas.getContext("2d", {alpha: false}).putImageData(new ImageData(1, 1), 0, 0);
 
   let current = null;  // the run in progress, or the last one
   let firstRun = null;
@@ -80,14 +81,14 @@
 
   const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-  // Compiled while it downloads, unless the server does not say it is
-  // WebAssembly; then from the whole file.
-  async function compile() {
-    const response = await fetch("vorn.wasm");
-    if (!response.ok) throw new Error(`vorn.wasm: HTTP ${response.status}`);
-    const type = (response.headers.get("Content-Type") || "").split(";")[0].trim();
-    if (type === "application/wasm") return WebAssembly.compileStreaming(response);
-    return WebAssembly.compile(await response.arrayBuffer());
+  // vorn_program.js's promise, once that async script has run.
+  function compiledProgram() {
+    if (window.vornProgram) return window.vornProgram;
+    const script = document.querySelector('script[src="vorn_program.js"]');
+    return new Promise((resolve, reject) => {
+      script.addEventListener("load", () => resolve(window.vornProgram));
+      script.addEventListener("error", () => reject(new Error("vorn_program.js could not be loaded")));
+    });
   }
 
   // The first run's is the one the page preloads; later runs ask the server
@@ -158,6 +159,7 @@
     canvas.style.height = `${height}px`;
     canvas.style.left = `${Math.floor((box.width - width) * ratio / 2) / ratio}px`;
     canvas.style.top = `${Math.floor((box.height - height) * ratio / 2) / ratio}px`;
+    canvas.style.visibility = "visible";
   }
 
   // The offline copy: the service worker keeps the whole site. Asked for
@@ -218,18 +220,18 @@
     run.module = {
       canvas,
       instantiateWasm: (imports, receive) => instantiate(run, imports, receive),
-      preRun: [(module) => {
-        module.FS.mkdir("/vorn");
-        if (run.bytes) module.FS.writeFile("/vorn/ROCK8.BMP", run.bytes);
-      }],
       onRuntimeInitialized: () => {
         if (current !== run || run.state !== "starting") return;
         run.state = "running";
+      },
+      // What the page does for a running demo waits until its first frame
+      // is on its way to the screen, so that none of it holds that frame up.
+      onVornFirstFrame: () => setTimeout(() => {
         sayHowToSteer();
         keepScreenOn();
         controls.refresh();
-      },
-      onVornFirstFrame: keepOfflineCopy,
+        keepOfflineCopy();
+      }),
       onVornText: (line) => { if (!run.reason) run.reason = line; },
       onVornExit: (exitCode) => finish(run, exitCode),
       onAbort: (what) => finish(run, null, String(what)),
@@ -253,6 +255,7 @@
       run.bytes = fetched.bytes;
       run.note = fetched.note || "";
     }
+    run.module.vornFiles = run.bytes ? {"/vorn/ROCK8.BMP": run.bytes} : {};
     await scriptsRun;
     if (current !== run) return;
     try {
