@@ -24,8 +24,10 @@ async function canvasNow(page, {share = false, saved = false} = {}) {
     }
     if (share) document.getElementById("share").click();
     const {data, width, height} = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height);
+    // Read in the same task as the pixels: a frame may be drawn while the digest is made.
+    const frames = window.vorn.frames, link = document.getElementById("run-link").value;
     const digest = [...new Uint8Array(await crypto.subtle.digest("SHA-256", data))].join(",");
-    return {digest, width, height, frames: window.vorn.frames, link: document.getElementById("run-link").value};
+    return {digest, width, height, frames, link};
   }, share, saved);
 }
 
