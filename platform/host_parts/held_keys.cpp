@@ -26,6 +26,14 @@ unsigned HeldKeysOf(int source) {
   return source >= 0 && source < HELD_MAX_SOURCES ? held[source] : 0;
 }
 
+bool HeldKeysQuitPressed(const HostEvent* reports, int count) {
+  for (int i = 0; i < count; ++i)
+    if (reports[i].kind == HostEventKind::KeyDown &&
+        (reports[i].virtualKey == VK_ESCAPE || reports[i].virtualKey == VK_SPACE))
+      return true;
+  return false;
+}
+
 unsigned HeldKeysAll() { return HeldByAny(); }
 
 int HeldKeysReportChange(unsigned before, unsigned after, HostEvent* reports) {

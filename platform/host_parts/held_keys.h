@@ -35,6 +35,10 @@ int HeldKeyChange(int source, int virtualKey, bool down, HostEvent* reports);
 // program from holding before to holding after; returns how many.
 int HeldKeysReportChange(unsigned before, unsigned after, HostEvent* reports);
 
+// Whether reports take a quit key (Escape or Space) down: a host that
+// holds the program back (a pause, a replay) lets such a press through.
+bool HeldKeysQuitPressed(const HostEvent* reports, int count);
+
 // The keys any source holds now: what the program has been told it holds,
 // once the reports made so far are handed to it.
 unsigned HeldKeysAll();

@@ -60,23 +60,15 @@ void TogglePause() {
   ReportAll(reports, HeldKeysReportSince(heldWhenPaused, reports));
 }
 
-bool QuitKeyGoesDown(const HostEvent* reports, int count) {
-  for (int i = 0; i < count; ++i)
-    if (reports[i].kind == HostEventKind::KeyDown &&
-        (reports[i].virtualKey == VK_ESCAPE || reports[i].virtualKey == VK_SPACE))
-      return true;
-  return false;
-}
-
 // Key changes of the keyboard or a pad. During a replay they steer nothing
 // (the player drops them) and a quit key ends it as closing the window
 // does; while paused they are kept back, except that a quit key resumes
 // so that the program hears it and ends as usual.
 void ReportKeys(const HostEvent* reports, int count) {
-  if (SdlRunsReplaying() && QuitKeyGoesDown(reports, count)) ReportQuit();
+  if (SdlRunsReplaying() && HeldKeysQuitPressed(reports, count)) ReportQuit();
   if (!SdlScreenPaused()) {
     ReportAll(reports, count);
-  } else if (QuitKeyGoesDown(reports, count)) {
+  } else if (HeldKeysQuitPressed(reports, count)) {
     TogglePause();
   }
 }

@@ -88,14 +88,6 @@ void ReportAll(const HostEvent* reports, int count) {
   for (int i = 0; i < count; ++i) Report(reports[i].kind, reports[i].virtualKey);
 }
 
-bool QuitKeyGoesDown(const HostEvent* reports, int count) {
-  for (int i = 0; i < count; ++i)
-    if (reports[i].kind == HostEventKind::KeyDown &&
-        (reports[i].virtualKey == VK_ESCAPE || reports[i].virtualKey == VK_SPACE))
-      return true;
-  return false;
-}
-
 void RequestQuit() {
   events.quitRequested = true;
   WebPauseEnd();
@@ -107,7 +99,7 @@ void RequestQuit() {
 // paused they are held back, but a quit key resumes, so that the program
 // hears it and ends as usual.
 void ReportKeys(const HostEvent* reports, int count) {
-  const bool quitKey = QuitKeyGoesDown(reports, count);
+  const bool quitKey = HeldKeysQuitPressed(reports, count);
   if (quitKey && WebRunsReplaying()) RequestQuit();
   if (!WebPaused())
     ReportAll(reports, count);
