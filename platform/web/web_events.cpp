@@ -28,16 +28,14 @@ struct WebEvents {
   HostEvent queue[QUEUE_SIZE];
   int first = 0;
   int count = 0;
-  bool keysDropped = false;     // a key change did not fit: release all next
-  bool pageHidden = false;      // as the page says now
-  bool reportedHidden = false;  // as last reported to the platform
+  bool keysDropped = false;  // a key change did not fit: release all next
   bool quitRequested = false;
 };
 
 WebEvents events;
 
-// Cuts short a wait of the screen's (an animation frame, the page being
-// shown again), so the program sees what just happened.
+// Cuts short a wait of the screen's (an animation frame), so the program
+// sees what just happened.
 EM_JS(void, WebWakeWaits, (), {
   const screen = Module["vornScreen"];
   if (screen && screen.wake) {
@@ -45,14 +43,6 @@ EM_JS(void, WebWakeWaits, (), {
     screen.wake = null;
     wake();
   }
-});
-
-// Resolves once the page is visible again or WebWakeWaits is called; takes
-// no processor time meanwhile.
-EM_ASYNC_JS(void, WebWaitWhileHidden, (), {
-  const screen = Module["vornScreen"];
-  if (!screen || document.visibilityState === "visible") return;
-  await new Promise((resolve) => { screen.wake = resolve; });
 });
 
 // Whether the page has let this run go (it started another without waiting
@@ -71,8 +61,7 @@ EM_JS(int, WebPageIsHidden, (), {
   return document.visibilityState === "visible" ? 0 : 1;
 });
 
-// The queue holds key changes only (the page's visibility and a quit
-// request are kept as state). One that does not fit is dropped, and all
+// The queue holds key changes only (a quit request is kept as state). One that does not fit is dropped, and all
 // keys are reported released after the queue, so that no dropped release
 // leaves a key held.
 void Report(HostEventKind kind, int virtualKey) {
@@ -148,9 +137,8 @@ EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
 }
 
 EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
-  events.pageHidden = event->hidden != 0;
-  WebPauseHide(events.pageHidden);
-  if (events.pageHidden) ReleaseAll();
+  WebPauseHide(event->hidden != 0);
+  if (event->hidden != 0) ReleaseAll();
   WebWakeWaits();
   return EM_FALSE;
 }
@@ -171,8 +159,7 @@ void WebKeysReportSince(unsigned before) {
 void WebEventsListen() {
   events = WebEvents();
   HeldKeysForgetAll();
-  events.pageHidden = WebPageIsHidden() != 0;
-  WebPauseHide(events.pageHidden);
+  WebPauseHide(WebPageIsHidden() != 0);
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
   emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
@@ -195,7 +182,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_touch_key(int virtualKey, int held
 extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_request_quit() { RequestQuit(); }
 
 // While the run is paused (a hidden page pauses it) this waits until it
-// goes on: the demo draws nothing and takes no time. Room is left for the
+// goes on or is asked to end: the demo draws nothing and takes no time, and
+// the program never hears of the page being hidden. Room is left for the
 // run player's events.
 int HostPumpEvents(HostEvent* reported, int hostCapacity) {
   if (WebLetGo()) {
@@ -205,14 +193,7 @@ int HostPumpEvents(HostEvent* reported, int hostCapacity) {
   if (reported == nullptr || hostCapacity <= RUN_PASS_ROOM) return 0;
   WebPauseWait();
   const int capacity = hostCapacity - RUN_PASS_ROOM;
-  if (events.pageHidden && events.reportedHidden && events.count == 0 && !events.quitRequested)
-    WebWaitWhileHidden();
   int taken = 0;
-  if (events.pageHidden != events.reportedHidden && taken < capacity) {
-    events.reportedHidden = events.pageHidden;
-    reported[taken++] = {events.pageHidden ? HostEventKind::DisplayLost
-                                           : HostEventKind::DisplayReturned, 0};
-  }
   if (events.quitRequested && taken < capacity) {
     events.quitRequested = false;
     reported[taken++] = {HostEventKind::QuitRequested, 0};
