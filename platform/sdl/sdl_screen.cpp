@@ -99,17 +99,17 @@ SDL_Texture* SdlScreenEnlarged(int multiple) {
   return screen.enlarged;
 }
 
-// The texture to copy into box: the frame itself at a whole multiple, with
-// integer scaling and below the picture's size (then filtered); otherwise
-// the frame enlarged by the smallest multiple that covers the box, to be
-// filtered down to it.
+// The texture to copy into box: the frame itself at a whole multiple (with
+// integer scaling always but below the frame's size) and below the frame's
+// size (then filtered); otherwise the frame enlarged by the smallest
+// multiple that covers the box, to be filtered down to it.
 SDL_Texture* SdlScreenSource(const PictureRect& box) {
   const int multiple = PictureFitMultiple(box, screen.modeWidth, screen.modeHeight,
                                           SdlScreenLargestTexture(), kPictureScalePixelBudget);
   const bool whole = box.width == screen.modeWidth * multiple && box.height == screen.modeHeight * multiple;
   SDL_Texture* enlarged = nullptr;
   if (!screen.integerScaling && !whole && multiple > 1) enlarged = SdlScreenEnlarged(multiple);
-  const bool nearest = screen.integerScaling || whole || enlarged != nullptr;
+  const bool nearest = whole || enlarged != nullptr;
   SDL_SetTextureScaleMode(screen.texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
   if (enlarged == nullptr || SDL_SetRenderTarget(screen.renderer, enlarged) != 0) return screen.texture;
   SDL_RenderCopy(screen.renderer, screen.texture, nullptr, nullptr);
