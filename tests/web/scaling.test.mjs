@@ -42,7 +42,7 @@ async function assertPicture(page, integer, tolerance) {
   // A frame on its way when the pause came is still shown.
   const seen = await page.evaluate(() => new Promise((shown) => requestAnimationFrame(() => requestAnimationFrame(shown)))
     .then(() => {
-    const picture = document.getElementById("picture");
+    const picture = document.getElementById("view");
     const bytes = document.getElementById("screen").getContext("2d").getImageData(0, 0, 640, 480).data;
     const frame = Array.from({length: 640 * 480}, (_, i) => (bytes[4 * i] << 16) | (bytes[4 * i + 1] << 8) | bytes[4 * i + 2]);
     const {x, y} = picture.getBoundingClientRect();
@@ -85,8 +85,8 @@ describe("the picture's size and sharpness", () => {
       // A stage of 1280 x 1000: the box is twice the frame.
       const bar = await page.evaluate(() => innerHeight - document.getElementById("stage").clientHeight);
       await page.setViewport({width: 1280, height: 1000 + bar});
-      await waitInPage(page, "the picture placed anew", () => document.getElementById("picture").width === 1280 &&
-        document.getElementById("picture").offsetTop === (document.getElementById("stage").clientHeight - 960) >> 1);
+      await waitInPage(page, "the picture placed anew", () => document.getElementById("view").width === 1280 &&
+        document.getElementById("view").offsetTop === (document.getElementById("stage").clientHeight - 960) >> 1);
       await assertPicture(page, false, 0);
       await page.setViewport({width: 1366, height: 768});
       await page.click("#integer-scaling");

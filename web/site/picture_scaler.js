@@ -38,14 +38,14 @@ function vornPictureFit(roomWidth, roomHeight, {integer = false, frameWidth = 64
 // eslint-disable-next-line no-unused-vars
 function vornPictureScaler({frame, integer = false}) {
   const picture = document.createElement("canvas");
-  picture.id = "picture";
+  picture.id = "view";
   picture.setAttribute("aria-label", "The demo's picture");
   Object.assign(picture.style, {position: "absolute", left: "0", top: "0", visibility: "hidden",
                                 imageRendering: "pixelated"});
   frame.after(picture);
   let painter = webGlPainter(picture, frame) || canvasPainter(picture, frame);
   let fit = {width: 0, height: 0, multiple: 1};
-  let placed = null;  // {box, ratio} of the last place()
+  let placed = null;  // {box} of the last place()
 
   function fitIn(box, ratio) {
     return vornPictureFit(Math.floor(box.width * ratio), Math.floor(box.height * ratio),
@@ -77,13 +77,21 @@ function vornPictureScaler({frame, integer = false}) {
   } catch (error) {
     // WebKit does not tell device pixels: the ones asked for stand.
   }
+  // A new device pixel ratio (another screen, a zoom) places the picture
+  // anew in its box, as the stage's CSS size may not change with it.
+  const watchRatio = () => window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`)
+    .addEventListener("change", () => {
+      if (placed) scaler.place(placed.box);
+      watchRatio();
+    }, {once: true});
+  watchRatio();
   picture.addEventListener("webglcontextlost", (event) => event.preventDefault());
   picture.addEventListener("webglcontextrestored", () => {
     painter = webGlPainter(picture, frame) || painter;
     draw();
   });
 
-  return {
+  const scaler = {
     canvas: picture,
 
     // The picture's size in CSS pixels in a box {width, height} of CSS
@@ -98,7 +106,7 @@ function vornPictureScaler({frame, integer = false}) {
     // device pixels. The frame canvas is laid under it, at its place and
     // size, for whoever asks where the picture is.
     place(box, ratio = window.devicePixelRatio || 1) {
-      placed = {box, ratio};
+      placed = {box};
       fit = fitIn(box, ratio);
       for (const canvas of [frame, picture]) {
         canvas.style.width = `${fit.width / ratio}px`;
@@ -117,9 +125,10 @@ function vornPictureScaler({frame, integer = false}) {
     get integer() { return integer; },
     set integer(value) {
       integer = Boolean(value);
-      if (placed) this.place(placed.box, placed.ratio);
+      if (placed) this.place(placed.box);
     },
   };
+  return scaler;
 }
 
 // The whole picture in one WebGL pass: each of the picture's pixels is the
