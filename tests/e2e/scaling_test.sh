@@ -1,36 +1,28 @@
 #!/usr/bin/env bash
-# Full screen at 1366 x 768, paused, with SDL's first renderer and its
-# software one: the picture is the F12 frame enlarged twice and filtered to
-# 1024 x 768 (reference: ImageMagick's bilinear at pixel centres), within a
-# few levels; with --integer-scaling the frame itself, centred.
-#   scaling_test.sh path/to/vorn
+# Paused full screen at 1366 x 768 (SDL's first renderer, then its software
+# one): the F12 frame enlarged twice and filtered to 1024 x 768, within a few
+# levels of ImageMagick's; with --integer-scaling the frame itself, centred.
 vorn=${1:?usage: scaling_test.sh path/to/vorn}
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 require_tools pngtopam convert compare
 
-# paused_shot RENDERER RUN [OPTION...]: once the scene is up, P and F12;
-# sets shot to the PNG saved and grabs the screen as $work/RUN.ppm.
+# paused_shot RENDERER RUN [OPTION...]: P and F12 once the scene is up; sets shot, grabs $work/RUN.ppm.
 paused_shot() {
   local driver=() deadline=$((SECONDS + 60))
   [ "$1" = default ] || driver=("SDL_RENDER_DRIVER=$1")
   env "${driver[@]}" DISPLAY="$display" SDL_VIDEODRIVER=x11 "$vorn" --shots "$work" "${@:3}" >"$work/$2.out" 2>&1 &
   vorn_pid=$!
   window=$(find_window '^Vorn Game Console$' 60 --pid "$vorn_pid") || return 1
-  until grab_screen "$2" 0 0 1366 768 && [ "$(region_max "$2" 0 0 1366 768)" -gt 0 ]; do
-    [ $SECONDS -lt $deadline ] && running && sleep 0.2 || return 1
-  done
+  until grab_screen "$2" 0 0 1366 768 && [ "$(region_max "$2" 0 0 1366 768)" -gt 0 ]; do [ $SECONDS -lt $deadline ] && running && sleep 0.2 || return 1; done
   key windowfocus "$window" && key key p
-  until [ "$(key getwindowname "$window")" = "Vorn Game Console (paused)" ]; do
-    [ $SECONDS -lt $deadline ] && sleep 0.1 || return 1
-  done
+  until [ "$(key getwindowname "$window")" = "Vorn Game Console (paused)" ]; do [ $SECONDS -lt $deadline ] && sleep 0.1 || return 1; done
   key key F12
   until shot=$(grep -m1 '\.png$' "$work/$2.out"); do [ $SECONDS -lt $deadline ] && sleep 0.1 || return 1; done
   grab_screen "$2" 0 0 1366 768
 }
 
-# judge LABEL RUN X Y W H LEVELS: the box there is $work/RUN.ref.ppm within
-# LEVELS (ImageMagick counts 257 a level), black around it.
+# judge LABEL RUN X Y W H LEVELS: that box is $work/RUN.ref.ppm within LEVELS (of 257), black around.
 judge() {
   local samples
   samples=$(pamcut -left "$3" -top "$4" -width "$5" -height "$6" "$work/$2.ppm" |
@@ -45,8 +37,7 @@ judge() {
 
 start_xvfb 1366 768
 for renderer in default software; do
-  # The software renderer steps in fixed point, up to six levels off where
-  # a star meets black; nearest neighbour or a blur are 80 and more.
+  # Software rounds up to six levels off, nearest neighbour or a blur 80 and more.
   paused_shot "$renderer" "$renderer" && convert "$shot" -sample 200% -interpolate bilinear \
     -interpolative-resize '1024x768!' "$work/$renderer.ref.ppm"
   judge "$renderer renderer, full screen" "$renderer" 171 0 1024 768 8
