@@ -1,81 +1,55 @@
 // The picture on the page, drawn in device pixels from the frame canvas
 // (#screen, 640 x 480, which stays as the program leaves it and is never
-// shown): a second canvas after it, the largest 4:3 box of the room it is
-// given. By default the frame is enlarged by the smallest whole multiple
-// that covers the box (nearest neighbour) and filtered down to the box
-// (bilinear, at pixel centres), so that it is sharp at any size and exact
-// at a whole multiple; with integer scaling it is drawn by whole multiples
-// only, black around it. WebGL does this in one pass; where the browser has
-// no WebGL, two drawImage calls through an enlarged canvas do.
+// shown): a second canvas after it, #view, the largest 4:3 box of the room
+// it is given, sharp at any size and exact at a whole multiple; with
+// integer scaling whole multiples only, black around it. It is painted
+// (picture_painter.js) in a worker where the browser can hand a canvas to
+// one, so that the page's thread only copies each frame's pixels; else on
+// the page's thread.
 "use strict";
 
-// The enlarged picture is never larger than this many pixels, nor than the
-// largest texture; past that, the largest multiple under the bound.
-const VORN_SCALE_PIXEL_BUDGET = 16000000;
-
-// Called by the scaler (and the browser checks) with the room in device
-// pixels: the picture's size there {width, height} and the multiple it is
-// enlarged by first. The same arithmetic as the desktop's picture_fit.cpp.
-// eslint-disable-next-line no-unused-vars
-function vornPictureFit(roomWidth, roomHeight, {integer = false, frameWidth = 640, frameHeight = 480,
-                                                largestSide = 0} = {}) {
-  if (!(roomWidth > 0 && roomHeight > 0)) return {width: 0, height: 0, multiple: 1};
-  const whole = Math.min(Math.floor(roomWidth / frameWidth), Math.floor(roomHeight / frameHeight));
-  if (integer && whole >= 1) return {width: whole * frameWidth, height: whole * frameHeight, multiple: whole};
-  const box = roomWidth * frameHeight <= roomHeight * frameWidth
-    ? {width: roomWidth, height: Math.floor(roomWidth * frameHeight / frameWidth)}
-    : {width: Math.floor(roomHeight * frameWidth / frameHeight), height: roomHeight};
-  let multiple = Math.max(Math.ceil(box.width / frameWidth), Math.ceil(box.height / frameHeight), 1);
-  const fits = (m) => (largestSide <= 0 || m * Math.max(frameWidth, frameHeight) <= largestSide) &&
-                      m * m * frameWidth * frameHeight <= VORN_SCALE_PIXEL_BUDGET;
-  while (multiple > 1 && !fits(multiple)) multiple -= 1;
-  return {...box, multiple};
-}
+// The painters' script, beside this one; also the worker's.
+const VORN_PAINTER_SCRIPT = new URL("picture_painter.js", document.currentScript.src).href;
 
 // Called once by the page with the frame canvas and the integer scaling
 // choice. Returns the scaler: measure(box), place(box), draw(image) and the
 // integer choice, which can be changed at any time.
 // eslint-disable-next-line no-unused-vars
 function vornPictureScaler({frame, integer = false}) {
-  const picture = document.createElement("canvas");
-  picture.id = "view";
-  picture.setAttribute("aria-label", "The demo's picture");
-  Object.assign(picture.style, {position: "absolute", left: "0", top: "0", visibility: "hidden",
-                                imageRendering: "pixelated"});
-  frame.after(picture);
-  let painter = webGlPainter(picture, frame) || canvasPainter(picture, frame);
+  let picture = vornPictureCanvas(frame);
+  let painter = null;
   let fit = {width: 0, height: 0, multiple: 1};
   let placed = null;  // {box} of the last place()
+  let sizes = null;   // the ResizeObserver that tells the picture's device pixels
+  // A worker that fails (its script refused or gone) gives way to painting
+  // here, in a canvas of its own: the old one is the worker's.
+  const paintHere = () => {
+    const old = picture;
+    picture = vornPictureCanvas(frame, old);
+    old.remove();
+    if (sizes) sizes.observe(picture, {box: "device-pixel-content-box"});
+    painter = vornPagePainter(picture, frame);
+    painter.place(fit);
+  };
+  painter = vornWorkerPainter(picture, paintHere) || vornPagePainter(picture, frame);
 
-  function fitIn(box, ratio) {
-    return vornPictureFit(Math.floor(box.width * ratio), Math.floor(box.height * ratio),
-                          {integer, frameWidth: frame.width, frameHeight: frame.height,
-                           largestSide: painter.largestSide});
-  }
-
-  // Sizes the picture's pixels; the device pixels the browser actually
-  // gives it, where it says, win over the ones asked for.
-  function size(width, height) {
-    if (picture.width !== width) picture.width = width;
-    if (picture.height !== height) picture.height = height;
-    draw();
-  }
-
-  // image: the frame just shown, as the ImageData put in the frame canvas;
-  // without it the picture is drawn again from the last one.
-  function draw(image) {
-    if (image) painter.take(image);
-    if (picture.width > 0 && picture.height > 0) painter.draw(fit);
-  }
+  const fitIn = (box, ratio) => vornPictureFit(Math.floor(box.width * ratio), Math.floor(box.height * ratio),
+                                               {integer, frameWidth: frame.width, frameHeight: frame.height});
 
   try {
-    new ResizeObserver((entries) => {
+    sizes = new ResizeObserver((entries) => {
+      // The device pixels the browser actually gives the picture, where it
+      // says, win over the ones asked for.
       const box = entries[0].devicePixelContentBoxSize && entries[0].devicePixelContentBoxSize[0];
-      if (box && Math.abs(box.inlineSize - fit.width) <= 2 && Math.abs(box.blockSize - fit.height) <= 2)
-        size(box.inlineSize, box.blockSize);
-    }).observe(picture, {box: "device-pixel-content-box"});
+      if (box && Math.abs(box.inlineSize - fit.width) <= 2 && Math.abs(box.blockSize - fit.height) <= 2 &&
+          (box.inlineSize !== fit.width || box.blockSize !== fit.height)) {
+        fit = {...fit, width: box.inlineSize, height: box.blockSize};
+        painter.place(fit);
+      }
+    });
+    sizes.observe(picture, {box: "device-pixel-content-box"});
   } catch (error) {
-    // WebKit does not tell device pixels: the ones asked for stand.
+    sizes = null;  // WebKit does not tell device pixels: the ones asked for stand.
   }
   // A new device pixel ratio (another screen, a zoom) places the picture
   // anew in its box, as the stage's CSS size may not change with it.
@@ -85,15 +59,8 @@ function vornPictureScaler({frame, integer = false}) {
       watchRatio();
     }, {once: true});
   watchRatio();
-  picture.addEventListener("webglcontextlost", (event) => event.preventDefault());
-  picture.addEventListener("webglcontextrestored", () => {
-    painter = webGlPainter(picture, frame) || painter;
-    draw();
-  });
 
   const scaler = {
-    canvas: picture,
-
     // The picture's size in CSS pixels in a box {width, height} of CSS
     // pixels (for the touch controls, which take their room around it).
     measure(box, ratio = window.devicePixelRatio || 1) {
@@ -115,12 +82,12 @@ function vornPictureScaler({frame, integer = false}) {
         canvas.style.top = `${Math.floor((box.height * ratio - fit.height) / 2) / ratio}px`;
       }
       picture.style.visibility = "visible";
-      size(fit.width, fit.height);
+      painter.place(fit);
     },
 
     // Called by the page at every frame the program shows, with its
-    // ImageData.
-    draw,
+    // ImageData (a view on the program's memory, valid for this call only).
+    draw(image) { painter.show(image); },
 
     get integer() { return integer; },
     set integer(value) {
@@ -131,118 +98,100 @@ function vornPictureScaler({frame, integer = false}) {
   return scaler;
 }
 
-// The whole picture in one WebGL pass: each of the picture's pixels is the
-// bilinear blend, at its centre, of the four nearest pixels of the frame
-// enlarged by the multiple, read straight from the frame. Null where the
-// browser gives no WebGL, or no high precision for the arithmetic.
-function webGlPainter(picture, frame) {
-  const gl = picture.getContext("webgl", {alpha: false, antialias: false, depth: false, stencil: false,
-                                          premultipliedAlpha: false, preserveDrawingBuffer: false});
-  if (!gl || gl.isContextLost()) return null;
-  const high = gl.getShaderPrecisionFormat(gl.FRAGMENT_SHADER, gl.HIGH_FLOAT);
-  if (!high || high.precision < 23) return null;
-  const program = linkProgram(gl, `
-    attribute vec2 corner;
-    void main() { gl_Position = vec4(corner, 0.0, 1.0); }`, `
-    precision highp float;
-    uniform sampler2D frame;
-    uniform vec2 frameSize;
-    uniform vec2 pictureSize;
-    uniform float multiple;
-    vec4 at(vec2 pixel) { return texture2D(frame, (pixel + 0.5) / frameSize); }
-    void main() {
-      // This pixel's centre, counted from the top, in the enlarged frame's
-      // pixels, less half a pixel: between the centres of first and first + 1.
-      vec2 centre = vec2(gl_FragCoord.x, pictureSize.y - gl_FragCoord.y) * multiple * frameSize / pictureSize - 0.5;
-      vec2 first = floor(centre);
-      vec2 weight = centre - first;
-      // Which frame pixel each enlarged pixel repeats (half a pixel in, so
-      // that no rounding of the division can land on the wrong one).
-      vec2 low = clamp(floor((first + 0.5) / multiple), vec2(0.0), frameSize - 1.0);
-      vec2 high = clamp(floor((first + 1.5) / multiple), vec2(0.0), frameSize - 1.0);
-      gl_FragColor = mix(mix(at(low), at(vec2(high.x, low.y)), weight.x),
-                         mix(at(vec2(low.x, high.y)), at(high), weight.x), weight.y);
-    }`);
-  if (!program) return null;
-  gl.useProgram(program);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-  gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, -1, 1, 1, 1]), gl.STATIC_DRAW);
-  const corner = gl.getAttribLocation(program, "corner");
-  gl.enableVertexAttribArray(corner);
-  gl.vertexAttribPointer(corner, 2, gl.FLOAT, false, 0, 0);
-  gl.bindTexture(gl.TEXTURE_2D, gl.createTexture());
-  for (const [name, value] of [[gl.TEXTURE_MIN_FILTER, gl.NEAREST], [gl.TEXTURE_MAG_FILTER, gl.NEAREST],
-                               [gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE], [gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE]])
-    gl.texParameteri(gl.TEXTURE_2D, name, value);
-  const uniform = (name) => gl.getUniformLocation(program, name);
-  const places = {frameSize: uniform("frameSize"), pictureSize: uniform("pictureSize"), multiple: uniform("multiple")};
-  let textureSize = "";
-  // The frame canvas is read once, for a picture made before any frame or
-  // after a lost context; then the frames' own pixels come (WebKit may hand
-  // out an old copy of a canvas that is never shown).
-  const take = (source) => {
-    // The texture is made anew only when the frame's size changes.
-    if (textureSize !== `${source.width}x${source.height}`) {
-      textureSize = `${source.width}x${source.height}`;
-      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, source);
-    } else if (source.data) {
-      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, source.width, source.height, gl.RGBA, gl.UNSIGNED_BYTE, source.data);
-    } else {
-      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, gl.RGBA, gl.UNSIGNED_BYTE, source);
-    }
+// The picture's canvas, put after the frame canvas, or in place of an old
+// one whose place and size it takes.
+function vornPictureCanvas(frame, old = null) {
+  const picture = document.createElement("canvas");
+  picture.id = "view";
+  picture.setAttribute("aria-label", "The demo's picture");
+  if (old) picture.style.cssText = old.style.cssText;
+  else Object.assign(picture.style, {position: "absolute", left: "0", top: "0", visibility: "hidden",
+                                     imageRendering: "pixelated"});
+  (old || frame).after(picture);
+  return picture;
+}
+
+// Painting in a worker, which is handed the picture's canvas: each frame's
+// pixels are copied into a buffer sent to it; while it still paints one,
+// only the newest frame waits (in the same buffer). Buffers come back to be
+// filled again, so that after the first frames none is made. Null where
+// the browser has no OffscreenCanvas or no worker for it; failed() is
+// called should the worker fail later.
+function vornWorkerPainter(picture, failed) {
+  if (typeof Worker !== "function" || typeof picture.transferControlToOffscreen !== "function") return null;
+  let worker;
+  try {
+    worker = new Worker(VORN_PAINTER_SCRIPT);
+    const canvas = picture.transferControlToOffscreen();
+    worker.postMessage({canvas}, [canvas]);
+  } catch (error) {
+    if (worker) worker.terminate();
+    return null;
+  }
+  const spare = [];
+  let painting = false;  // a frame sent that the worker has not answered
+  let waiting = null;    // the newest frame, {buffer, width, height}, once the worker answers
+  const send = () => {
+    worker.postMessage(waiting, [waiting.buffer]);
+    waiting = null;
+    painting = true;
   };
-  take(frame);
+  worker.addEventListener("message", ({data}) => {
+    if (data.painter) picture.dataset.painter = data.painter;
+    if (data.buffer) spare.push(data.buffer);
+    if (!data.drawn) return;
+    painting = false;
+    if (waiting) send();
+  });
+  worker.addEventListener("error", (event) => {
+    event.preventDefault();
+    worker.terminate();
+    console.warn(`Vorn: the picture is painted on the page's thread (${event.message || "its worker failed"})`);
+    failed();
+  });
   return {
-    largestSide: gl.getParameter(gl.MAX_TEXTURE_SIZE),
-    take,
-    draw(fit) {
-      gl.viewport(0, 0, picture.width, picture.height);
-      gl.uniform2f(places.frameSize, frame.width, frame.height);
-      gl.uniform2f(places.pictureSize, picture.width, picture.height);
-      gl.uniform1f(places.multiple, fit.multiple);
-      gl.drawArrays(gl.TRIANGLE_STRIP, 0, 4);
+    place(fit) { worker.postMessage({fit}); },
+    show(image) {
+      let buffer = waiting ? waiting.buffer : spare.pop();
+      while (buffer && buffer.byteLength !== image.data.length) buffer = spare.pop();  // a new frame size
+      if (!buffer) buffer = new ArrayBuffer(image.data.length);
+      new Uint8ClampedArray(buffer).set(image.data);
+      waiting = {buffer, width: image.width, height: image.height};
+      if (!painting) send();
     },
   };
 }
 
-function linkProgram(gl, vertexSource, fragmentSource) {
-  const program = gl.createProgram();
-  for (const [type, source] of [[gl.VERTEX_SHADER, vertexSource], [gl.FRAGMENT_SHADER, fragmentSource]]) {
-    const shader = gl.createShader(type);
-    gl.shaderSource(shader, source);
-    gl.compileShader(shader);
-    gl.attachShader(program, shader);
-  }
-  gl.linkProgram(program);
-  return gl.getProgramParameter(program, gl.LINK_STATUS) ? program : null;
-}
-
-// Without WebGL: the frame drawn into a canvas at the multiple without
-// smoothing, which is drawn down to the picture with the browser's cheapest
-// (bilinear) smoothing. At a whole multiple, with integer scaling and below
-// the frame's size the frame is drawn straight to the picture.
-function canvasPainter(picture, frame) {
-  const context = picture.getContext("2d", {alpha: false});
-  const enlarged = document.createElement("canvas");
-  const enlargedContext = enlarged.getContext("2d", {alpha: false});
+// Painting on the page's thread: WebGL, else the 2D context, from the
+// frame canvas.
+function vornPagePainter(picture, frame) {
+  let painter = vornWebGlPainter(picture) || vornCanvasPainter(picture, frame);
+  let fit = {width: 0, height: 0, multiple: 1};
+  const draw = () => {
+    if (picture.width > 0 && picture.height > 0) painter.draw(fit);
+  };
+  // The frame canvas is read for a picture made before any frame or after
+  // a lost context; then the frames' own pixels come (WebKit may hand out
+  // an old copy of a canvas that is never shown).
+  painter.take(frame);
+  picture.addEventListener("webglcontextlost", (event) => event.preventDefault());
+  picture.addEventListener("webglcontextrestored", () => {
+    painter = vornWebGlPainter(picture) || painter;
+    painter.take(frame);
+    picture.dataset.painter = painter.kind;
+    draw();
+  });
+  picture.dataset.painter = painter.kind;
   return {
-    largestSide: 0,
-    take() {},  // the frame canvas holds the frame
-    draw(fit) {
-      const width = frame.width * fit.multiple;
-      const height = frame.height * fit.multiple;
-      const whole = picture.width === width && picture.height === height;
-      let source = frame;
-      if (!whole && fit.multiple > 1) {
-        if (enlarged.width !== width) enlarged.width = width;
-        if (enlarged.height !== height) enlarged.height = height;
-        enlargedContext.imageSmoothingEnabled = false;
-        enlargedContext.drawImage(frame, 0, 0, width, height);
-        source = enlarged;
-      }
-      context.imageSmoothingEnabled = !whole;
-      context.imageSmoothingQuality = "low";
-      context.drawImage(source, 0, 0, picture.width, picture.height);
+    place(next) {
+      fit = next;
+      if (picture.width !== fit.width) picture.width = fit.width;
+      if (picture.height !== fit.height) picture.height = fit.height;
+      draw();
+    },
+    show(image) {
+      painter.take(image);
+      draw();
     },
   };
 }
