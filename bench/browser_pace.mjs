@@ -122,8 +122,12 @@ async function pace(browser, url, ratio) {
   else await page.setViewport({width: 1920, height: 1080 + bar});
   await page.reload();
   await waitForRunning(page, 30);
-  const picture = await page.evaluate(() => [document.getElementById("view").width, document.getElementById("view").height,
-                                             document.getElementById("stage").clientWidth, document.getElementById("stage").clientHeight]);
+  const picture = await page.evaluate(() => {
+    const shown = document.getElementById("view") || document.getElementById("screen");  // an older build's
+    const rect = shown.getBoundingClientRect();
+    return [Math.round(rect.width * devicePixelRatio), Math.round(rect.height * devicePixelRatio),
+            document.getElementById("stage").clientWidth, document.getElementById("stage").clientHeight];
+  });
   await page.evaluate(countSpans);
   const sample = async () => ({metrics: inChromium ? await page.metrics() : {},
                                frames: await page.evaluate(() => window.vorn.frames)});
