@@ -1,9 +1,8 @@
-// The picture's painters and their arithmetic. The page loads this file
-// for the fit (vornPictureFit) and, where the browser cannot paint in a
-// worker, for painting on its own thread; picture_scaler.js also starts it
-// as the picture's worker, which paints into the picture's canvas handed
-// over to it (transferControlToOffscreen), so that the page's thread only
-// copies each frame's pixels.
+// The picture's painters. picture_scaler.js starts this file as the
+// picture's worker, which paints into the picture's canvas handed over to
+// it (transferControlToOffscreen), so that the page's thread only copies
+// each frame's pixels; the page loads it too, to paint on its own thread
+// where the browser cannot paint in a worker.
 // The frame is enlarged by the multiple (nearest neighbour) and filtered
 // down to the picture (bilinear, at pixel centres): WebGL does both in one
 // pass; a 2D context in two drawImage calls through an enlarged canvas.
@@ -13,20 +12,6 @@
 // past that, the largest multiple under it. (WebGL enlarges nothing: it
 // reads the frame's own pixels.)
 const VORN_SCALE_PIXEL_BUDGET = 16000000;
-
-// Called by the scaler (and the browser checks) with the room in device
-// pixels: the picture's size there {width, height} and the multiple it is
-// enlarged by first. The same arithmetic as the desktop's picture_fit.cpp.
-// eslint-disable-next-line no-unused-vars
-function vornPictureFit(roomWidth, roomHeight, {integer = false, frameWidth = 640, frameHeight = 480} = {}) {
-  if (!(roomWidth > 0 && roomHeight > 0)) return {width: 0, height: 0, multiple: 1};
-  const whole = Math.min(Math.floor(roomWidth / frameWidth), Math.floor(roomHeight / frameHeight));
-  if (integer && whole >= 1) return {width: whole * frameWidth, height: whole * frameHeight, multiple: whole};
-  const box = roomWidth * frameHeight <= roomHeight * frameWidth
-    ? {width: roomWidth, height: Math.floor(roomWidth * frameHeight / frameWidth)}
-    : {width: Math.floor(roomHeight * frameWidth / frameHeight), height: roomHeight};
-  return {...box, multiple: Math.max(Math.ceil(box.width / frameWidth), Math.ceil(box.height / frameHeight), 1)};
-}
 
 const vornNewCanvas = () => (typeof OffscreenCanvas === "function" ? new OffscreenCanvas(1, 1)
                                                                    : document.createElement("canvas"));

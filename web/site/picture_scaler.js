@@ -11,6 +11,21 @@
 // The painters' script, beside this one; also the worker's.
 const VORN_PAINTER_SCRIPT = new URL("picture_painter.js", document.currentScript.src).href;
 
+// Called by the scaler with the room in device pixels: the picture's size
+// there {width, height} and the multiple it is enlarged by first. The same
+// arithmetic as the desktop's picture_fit.cpp (the 2D painter bounds the
+// multiple itself).
+// eslint-disable-next-line no-unused-vars
+function vornPictureFit(roomWidth, roomHeight, {integer = false, frameWidth = 640, frameHeight = 480} = {}) {
+  if (!(roomWidth > 0 && roomHeight > 0)) return {width: 0, height: 0, multiple: 1};
+  const whole = Math.min(Math.floor(roomWidth / frameWidth), Math.floor(roomHeight / frameHeight));
+  if (integer && whole >= 1) return {width: whole * frameWidth, height: whole * frameHeight, multiple: whole};
+  const box = roomWidth * frameHeight <= roomHeight * frameWidth
+    ? {width: roomWidth, height: Math.floor(roomWidth * frameHeight / frameWidth)}
+    : {width: Math.floor(roomHeight * frameWidth / frameHeight), height: roomHeight};
+  return {...box, multiple: Math.max(Math.ceil(box.width / frameWidth), Math.ceil(box.height / frameHeight), 1)};
+}
+
 // Called once by the page with the frame canvas and the integer scaling
 // choice. Returns the scaler: measure(box), place(box), draw(image) and the
 // integer choice, which can be changed at any time.
