@@ -35,6 +35,10 @@ void SdlScreenQuitRequested();
 bool SdlScreenSetPaused(bool paused, HostEvent* reported);
 bool SdlScreenPaused();
 
+// Called by the run player's part (sdl_runs.h): text the window's title
+// carries after the program's own (the text is copied).
+void SdlScreenSetTitleNote(const char* note);
+
 // Called by the event pump for Alt+Enter: full screen becomes a window and
 // a window full screen. The program is told nothing; the last frame is
 // shown again at once in the new place.
