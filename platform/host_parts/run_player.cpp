@@ -23,8 +23,9 @@ constexpr double kBehindMs = 250;
 
 int LastFrame(const RunPlayer& player) { return int(player.run->keys.size()); }
 
+// A run plays and is not being taken over: the controls work.
 bool Playing(const RunPlayer& player) {
-  return player.run != nullptr && !player.run->keys.empty();
+  return player.run != nullptr && !player.run->keys.empty() && !player.takingOver;
 }
 
 int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
@@ -102,9 +103,13 @@ RunKeyEffect RunPlayerKey(RunPlayer* player, int key) {
 }
 
 bool RunPlayerTakeOver(RunPlayer* player) {
-  if (player->run == nullptr || player->quitHandedOut) return false;
+  if (!Playing(*player) || (player->quitHandedOut && !player->restarting)) return false;
   player->takingOver = true;
   return true;
+}
+
+bool RunPlayerReplaying(const RunPlayer& player) {
+  return player.run != nullptr && !player.takingOver;
 }
 
 int RunPlayerPassAside(RunPlayer* player, HostEvent* events, int count) {

@@ -70,6 +70,11 @@ RunKeyEffect RunPlayerKey(RunPlayer* player, int key);
 // plays or the run's own quit request has already been handed out.
 bool RunPlayerTakeOver(RunPlayer* player);
 
+// Whether a run plays and the user has not taken over: what hosts show
+// and how they take the user's keys. (The player lets go of the run only
+// in the pass that hands the keys over.)
+bool RunPlayerReplaying(const RunPlayer& player);
+
 // Called by RunPlayerPass, in a pass the player spends on a restart or a
 // take-over instead of the run's keys, with the host's key reports
 // already dropped: returns the new count.

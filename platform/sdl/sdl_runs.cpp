@@ -61,7 +61,7 @@ void ShowPosition(bool now) {
   if (!now && at - runs.titleAt < kTitleEveryMs) return;
   runs.titleAt = at;
   char note[96] = "";
-  if (runs.player.run != nullptr) {
+  if (RunPlayerReplaying(runs.player)) {
     std::snprintf(note, sizeof note, ": ");
     RunPlayerPositionText(runs.player, note + 2, sizeof note - 2);
   }
@@ -87,9 +87,7 @@ bool SdlRunsStart(const char* recordPath, const char* replayPath) {
 }
 
 int SdlRunsPass(HostEvent* events, int count) {
-  const bool replaying = runs.player.run != nullptr;
   count = RunPlayerPass(&runs.player, events, count);
-  if (replaying && runs.player.run == nullptr) ShowPosition(true);  // taken over
   count = RunRecorderPass(&runs.recorder, events, count);
   if (runs.recorder.notice != nullptr) {
     std::fprintf(stderr, "vorn: %s\n", runs.recorder.notice);
@@ -98,7 +96,7 @@ int SdlRunsPass(HostEvent* events, int count) {
   return count;
 }
 
-bool SdlRunsReplaying() { return runs.player.run != nullptr; }
+bool SdlRunsReplaying() { return RunPlayerReplaying(runs.player); }
 
 RunKeyEffect SdlRunsKey(int key) {
   const RunKeyEffect effect = RunPlayerKey(&runs.player, key);
@@ -116,7 +114,7 @@ bool SdlRunsTakePause() { return RunPlayerTakePause(&runs.player); }
 bool SdlRunsShows() {
   const bool landing = RunPlayerBusy(runs.player);
   if (!RunPlayerShows(&runs.player, std::int64_t(SDL_GetTicks64()))) return false;
-  if (runs.player.run != nullptr) ShowPosition(landing);
+  if (RunPlayerReplaying(runs.player)) ShowPosition(landing);
   return true;
 }
 
