@@ -215,7 +215,7 @@ int HostPumpEvents(HostEvent* events, int hostCapacity) {
     count += TakePending(events + count, capacity - count);
   }
   if (SdlRunsTakePause() && !SdlScreenPaused()) TogglePause();
-  while (count == 0 && pendingCount == 0 && SdlScreenWaitsForEvents() && !SdlRunsBusy()) {
+  while (count == 0 && pendingCount == 0 && SdlScreenWaitsForEvents(SdlRunsBusy())) {
     if (SDL_WaitEventTimeout(&event, kLostWaitMs) != 0) Translate(event);
     count += TakePending(events + count, capacity - count);
   }

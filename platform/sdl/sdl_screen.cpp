@@ -270,7 +270,9 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
   }
 }
 
-bool SdlScreenWaitsForEvents() { return (screen.lost || screen.paused) && !screen.ending; }
+bool SdlScreenWaitsForEvents(bool seeking) {
+  return (screen.lost || (screen.paused && !seeking)) && !screen.ending;
+}
 
 // The program's title, the note and the pause's mark.
 void SdlScreenShowTitle() {
