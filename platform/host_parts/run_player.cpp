@@ -104,6 +104,7 @@ RunKeyEffect RunPlayerKey(RunPlayer* player, int key) {
 
 bool RunPlayerTakeOver(RunPlayer* player) {
   if (!Playing(*player) || (player->quitHandedOut && !player->restarting)) return false;
+  RunPlayerPausing(player);  // at a high speed, the frame computed is shown first
   player->takingOver = true;
   return true;
 }

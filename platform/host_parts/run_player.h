@@ -65,9 +65,10 @@ void RunPlayerSetSpeed(RunPlayer* player, int speed);
 RunKeyEffect RunPlayerKey(RunPlayer* player, int key);
 
 // Called by a host for the user's take-over: from the next pass after the
-// frame shown (once a seek under way has landed) the user's keys steer,
-// and the player lets go of the run. False, doing nothing, when no run
-// plays or the run's own quit request has already been handed out.
+// frame shown (once a seek under way has landed; at a high speed, once the
+// frame last computed is shown) the user's keys steer, and the player lets
+// go of the run. False, doing nothing, when no run plays or the run's own
+// quit request has already been handed out.
 bool RunPlayerTakeOver(RunPlayer* player);
 
 // Whether a run plays and the user has not taken over: what hosts show
