@@ -26,6 +26,7 @@ bool WebPaused();
 void WebPauseNudge();
 
 // Called by the event pump and the screen: waits while the run is held
-// and no replay's seek is under way, taking no processor time (a connected pad is looked at a few times a
-// second, so that its Back button can resume).
+// and no replay's seek is under way, taking no processor time (a
+// connected pad is looked at a few times a second, so that its Back button
+// can resume).
 void WebPauseWait();
