@@ -17,8 +17,8 @@ const vornNewCanvas = () => (typeof OffscreenCanvas === "function" ? new Offscre
                                                                    : document.createElement("canvas"));
 
 // The whole picture in one WebGL pass into picture (a canvas or an
-// OffscreenCanvas). take(image) hands it a frame (ImageData, or the frame
-// canvas), draw(fit) paints it. Null where there is no WebGL, or no high
+// OffscreenCanvas). take(image) hands it a frame (ImageData), draw(fit)
+// paints it. Null where there is no WebGL, or no high
 // precision for the arithmetic.
 function vornWebGlPainter(picture) {
   const gl = picture.getContext("webgl", {alpha: false, antialias: false, depth: false, stencil: false,
@@ -69,11 +69,9 @@ function vornWebGlPainter(picture) {
     take(image) {
       if (!frameSize || frameSize[0] !== image.width || frameSize[1] !== image.height) {
         frameSize = [image.width, image.height];
-        gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, image);
-      } else if (image.data) {
-        gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, image.width, image.height, gl.RGBA, gl.UNSIGNED_BYTE, image.data);
+        gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, image.width, image.height, 0, gl.RGBA, gl.UNSIGNED_BYTE, image.data);
       } else {
-        gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, gl.RGBA, gl.UNSIGNED_BYTE, image);
+        gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, image.width, image.height, gl.RGBA, gl.UNSIGNED_BYTE, image.data);
       }
     },
     draw(fit) {

@@ -36,17 +36,34 @@ function vornPictureScaler({frame, integer = false}) {
   let fit = {width: 0, height: 0, multiple: 1};
   let placed = null;  // {box} of the last place()
   let sizes = null;   // the ResizeObserver that tells the picture's device pixels
-  // A worker that fails (its script refused or gone) gives way to painting
-  // here, in a canvas of its own: the old one is the worker's.
-  const paintHere = () => {
+  // A canvas in place of the picture's, for a painter that cannot have it
+  // (a worker's, or one WebGL was tried on).
+  const renew = () => {
     const old = picture;
     picture = vornPictureCanvas(frame, old);
     old.remove();
-    if (sizes) sizes.observe(picture, {box: "device-pixel-content-box"});
+    if (sizes) {
+      sizes.unobserve(old);
+      sizes.observe(picture, {box: "device-pixel-content-box"});
+    }
+  };
+  // A worker that fails (its script refused or gone) gives way to painting
+  // here.
+  const paintHere = () => {
+    renew();
     painter = vornPagePainter(picture, frame);
     painter.place(fit);
   };
-  painter = vornWorkerPainter(picture, paintHere) || vornPagePainter(picture, frame);
+  // In a worker where a worker has WebGL; else with WebGL here, where the
+  // page has it: a worker's 2D picture is drawn by the processor, and
+  // WebKit, whose workers have no WebGL, still repaints it on the page's
+  // thread. Else in a worker with its 2D context, else here.
+  if (vornOffscreenWebGl()) painter = vornWorkerPainter(picture, paintHere);
+  if (!painter) painter = vornPagePainter(picture, frame, true);
+  if (!painter) {
+    renew();
+    painter = vornWorkerPainter(picture, paintHere) || vornPagePainter(picture, frame);
+  }
 
   const fitIn = (box, ratio) => vornPictureFit(Math.floor(box.width * ratio), Math.floor(box.height * ratio),
                                                {integer, frameWidth: frame.width, frameHeight: frame.height});
@@ -126,6 +143,19 @@ function vornPictureCanvas(frame, old = null) {
   return picture;
 }
 
+// Whether an OffscreenCanvas has WebGL here, as it has in a worker (a
+// WebKit without WebGL in workers gives it to no OffscreenCanvas).
+function vornOffscreenWebGl() {
+  try {
+    const gl = new OffscreenCanvas(1, 1).getContext("webgl");
+    const lose = gl && gl.getExtension("WEBGL_lose_context");
+    if (lose) lose.loseContext();
+    return Boolean(gl);
+  } catch (error) {
+    return false;
+  }
+}
+
 // Painting in a worker, which is handed the picture's canvas: each frame's
 // pixels are copied into a buffer sent to it; while it still paints one,
 // only the newest frame waits (in the same buffer). Buffers come back to be
@@ -177,22 +207,24 @@ function vornWorkerPainter(picture, failed) {
   };
 }
 
-// Painting on the page's thread: WebGL, else the 2D context, from the
-// frame canvas.
-function vornPagePainter(picture, frame) {
-  let painter = vornWebGlPainter(picture) || vornCanvasPainter(picture, frame);
+// Painting on the page's thread: WebGL, else (unless webGlOnly) the 2D
+// context, from the frame canvas. Null when neither is to be had.
+function vornPagePainter(picture, frame, webGlOnly = false) {
+  let painter = vornWebGlPainter(picture) || (webGlOnly ? null : vornCanvasPainter(picture, frame));
+  if (!painter) return null;
   let fit = {width: 0, height: 0, multiple: 1};
   const draw = () => {
     if (picture.width > 0 && picture.height > 0) painter.draw(fit);
   };
-  // The frame canvas is read for a picture made before any frame or after
-  // a lost context; then the frames' own pixels come (WebKit may hand out
-  // an old copy of a canvas that is never shown).
-  painter.take(frame);
+  // The frame canvas's pixels are read for a picture made once frames have
+  // come (a worker failed) or after a lost context; then the frames' own
+  // pixels come.
+  const takeFrameCanvas = () => painter.take(frame.getContext("2d").getImageData(0, 0, frame.width, frame.height));
+  takeFrameCanvas();
   picture.addEventListener("webglcontextlost", (event) => event.preventDefault());
   picture.addEventListener("webglcontextrestored", () => {
     painter = vornWebGlPainter(picture) || painter;
-    painter.take(frame);
+    takeFrameCanvas();
     picture.dataset.painter = painter.kind;
     draw();
   });
