@@ -2,7 +2,7 @@
 // picture's worker, which paints into the picture's canvas handed over to
 // it (transferControlToOffscreen), so that the page's thread only copies
 // each frame's pixels; the page loads it too, to paint on its own thread
-// where the browser cannot paint in a worker.
+// where that is the better choice (picture_scaler.js says when).
 // The frame is enlarged by the multiple (nearest neighbour) and filtered
 // down to the picture (bilinear, at pixel centres): WebGL does both in one
 // pass; a 2D context in two drawImage calls through an enlarged canvas.

@@ -3,9 +3,10 @@
 // shown): a second canvas after it, #view, the largest 4:3 box of the room
 // it is given, sharp at any size and exact at a whole multiple; with
 // integer scaling whole multiples only, black around it. It is painted
-// (picture_painter.js) in a worker where the browser can hand a canvas to
-// one, so that the page's thread only copies each frame's pixels; else on
-// the page's thread.
+// (picture_painter.js) in a worker where a worker has WebGL, so that the
+// page's thread only copies each frame's pixels; else with WebGL on the
+// page's thread, else in a worker with its 2D context, else with the
+// page's own.
 "use strict";
 
 // The painters' script, beside this one; also the worker's.
