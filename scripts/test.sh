@@ -178,8 +178,8 @@ stage_valgrind() {
     bash tests/e2e/valgrind_soak.sh build/ci/bin/vorn_soak
 }
 
-# The demo in a browser: the site built with Debian's emscripten, then the
-# browser checks (tests/web) in headless Chromium, in Firefox ESR (both
+# The demo in a browser: the site built with Debian's emscripten, its C
+# library's rand checked under node, then the browser checks (tests/web) in headless Chromium, in Firefox ESR (both
 # driven by puppeteer-core, installed from the lockfile) and in WebKitGTK
 # (its MiniBrowser through WebKitWebDriver, on a private Xvfb screen). The
 # data tools are compiled for the build machine (g++, libpng-dev).
@@ -190,6 +190,8 @@ stage_web() {
     vorn_ensure_packages "${web_packages[@]}" || return 1
   if ! command -v npm >/dev/null 2>&1; then vorn_ensure_packages npm || return 1; fi
   cmake --preset web && cmake --build --preset web --parallel "$jobs" || return 1
+  # The page's C library (musl, as Emscripten has it) against vorn's copy of its rand.
+  node build/web/bin/vorn_rand_check.js musl || return 1
   npm ci --no-audit --no-fund --loglevel=error || return 1
   local browser start
   for browser in chromium firefox webkit; do

@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bmp_writer.h"
 #include "capture_tool.h"
-#include "run_file.h"
+#include "run_recorder.h"
 #include "kit_fixtures.h"
 
 namespace {
@@ -101,15 +102,16 @@ TEST(Capture, QuitKeysInTheScriptEndTheRunEarlyButNeverLate) {
 }
 
 // A run file is played as recorded: its seed, its keys frame by frame and
-// its close in the same pass; a run from another C library is refused, one
-// made with another picture plays with a note, and no frame limit applies.
+// its close in the same pass; a run naming an unknown generator is refused,
+// one made with another picture plays with a note, and no frame limit
+// applies.
 TEST(Capture, RunFilesPlayAsRecordedOrAreRefusedWithTheReason) {
   ScratchFolder scratch;
   char picture[SHA256_HEX_CHARS + 1];
   std::uint8_t digest[SHA256_BYTES];
   ASSERT_TRUE(Sha256File(BesideTheProgram("ROCK8.BMP").c_str(), digest));
   Sha256Hex(digest, picture);
-  const std::string here = RunGeneratorName(), other = here == "musl" ? "glibc" : "musl";
+  const std::string here = RunGeneratorName();
   auto run = [&](const std::string& generator, const std::string& digestHex,
                  const std::string& rest, std::vector<std::string> more = {}) {
     const std::string text = "vorn-run 1\ngenerator " + generator + "\npicture " + digestHex +
@@ -127,15 +129,64 @@ TEST(Capture, RunFilesPlayAsRecordedOrAreRefusedWithTheReason) {
                        HeadlessHoldKey(VK_DOWN, pass == 4);
                        if (pass == 6) HeadlessRequestClose();
                      }));
-  played = run(other, picture, "frames 6\n");
+  played = run("bsd", picture, "frames 6\n");
   EXPECT_EQ(played.exitCode, 2);
-  EXPECT_NE(played.errors.find("and this program draws " + here + "'s"), std::string::npos);
+  EXPECT_NE(played.errors.find("'bsd', which is not known (known: glibc, musl and msvcrt)"),
+            std::string::npos)
+      << played.errors;
   played = run(here, std::string(64, '0'), "frames 12000\n");
   EXPECT_EQ(played.exitCode, 0) << played.errors;
   EXPECT_NE(played.errors.find("made with another ROCK8.BMP"), std::string::npos);
-  played = run(here, picture, "frames 6\n", {"--frames", "3"});
-  EXPECT_EQ(played.exitCode, 2);
-  EXPECT_NE(played.errors.find("--run holds its own seed"), std::string::npos) << played.errors;
+  for (const char* option : {"--frames", "--generator"}) {
+    played = run(here, picture, "frames 6\n", {option, option[2] == 'f' ? "3" : "musl"});
+    EXPECT_EQ(played.exitCode, 2) << option;
+    EXPECT_NE(played.errors.find("--run holds its own generator"), std::string::npos)
+        << played.errors;
+  }
+}
+
+// The first 16 hex digits of the SHA-256 of the frame as a page shows it:
+// red, green, blue and 255 for each pixel, top row first.
+std::string PageFrameDigest(const HeadlessFrame& frame) {
+  Sha256 hash;
+  Sha256Begin(&hash);
+  for (std::uint8_t index : frame.pixels) {
+    const PALETTEENTRY& colour = frame.palette[index];
+    const std::uint8_t rgba[4] = {colour.peRed, colour.peGreen, colour.peBlue, 255};
+    Sha256Add(&hash, rgba, sizeof rgba);
+  }
+  std::uint8_t digest[SHA256_BYTES];
+  char hex[SHA256_HEX_CHARS + 1];
+  Sha256End(&hash, digest);
+  Sha256Hex(digest, hex);
+  return std::string(hex, 16);
+}
+
+// Runs made with any C library's numbers play frame for frame: one the
+// page recorded (musl) and one of glibc's, against the digests of their
+// frames kept in tests/runs, which the page's browser check
+// (tests/web/generators.test.mjs) reproduces too.
+TEST(Capture, RunsOfEveryGeneratorShowTheFramesTheyWereRecordedWith) {
+  for (const std::string name : {"page_musl", "capture_glibc"}) {
+    ScratchFolder scratch;
+    const std::string run = std::string(VORN_TEST_RUNS) + "/" + name;
+    ToolRun played =
+        RunCaptureTool({"--run", run + ".vornrun", "--out", scratch / "out"}, scratch);
+    ASSERT_EQ(played.exitCode, 0) << name << ": " << played.errors;
+    EXPECT_EQ(played.errors, "") << name;
+    const Bytes text = ReadWholeFile(run + ".frames");
+    std::istringstream lines(std::string(text.begin(), text.end()));
+    std::vector<std::string> expected;
+    for (std::string line; std::getline(lines, line);)
+      if (!line.empty() && line[0] != '#') expected.push_back(line);
+    ASSERT_EQ(CountFrameFiles(scratch / "out"), int(expected.size())) << name;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      HeadlessFrame frame;
+      std::string why;
+      ASSERT_TRUE(ReadFrameFile(scratch / ("out/" + FrameFileName(int(i) + 1)), &frame, &why));
+      ASSERT_EQ(PageFrameDigest(frame), expected[i]) << name << ", frame " << i + 1;
+    }
+  }
 }
 
 TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
@@ -150,7 +201,8 @@ TEST(Capture, BadOptionsGetOneLineAndExitCodeTwoAndWriteNothing) {
       {"--keys", "Left@1"},    {"--keys", "left@1-"},  {"--keys", "left@2-4x"},
       {"--gif", ""},           {"--seed", "1", "--seed", "2"},
       {"--video", scratch / "clip.avi"},               {"--video", scratch / "clip.mp4.part"},
-      {"--image", scratch / "missing.bmp"},            {"stray"}};
+      {"--image", scratch / "missing.bmp"},            {"stray"},
+      {"--generator", "bsd"},  {"--generator", "Musl"}};
   for (const std::vector<std::string>& options : bad) {
     std::vector<std::string> arguments = {"--out", scratch / "out"};
     arguments.insert(arguments.end(), options.begin(), options.end());
