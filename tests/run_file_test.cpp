@@ -4,7 +4,6 @@
 // same passes and ends where it ended.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -146,29 +145,6 @@ TEST(RunRecorder, StopsAtTheLimitAndTheRunGoesOn) {
   ASSERT_TRUE(RunRecorderFinish(&recorder, &run));
   EXPECT_TRUE(run.keys.size() == std::size_t(RUN_MAX_FRAMES) &&
               run.keys.back() == HeldKeyBit(VK_DOWN));
-}
-
-// A replay's generator draws for every rand and srand of the program (the
-// test's own calls are linked as the demo's are) and names what is
-// recorded meanwhile, until the program's own is chosen again.
-TEST(RunGenerator, TheChosenGeneratorDrawsAndIsRecorded) {
-  const std::uint8_t picture[SHA256_BYTES] = {};
-  char why[RUN_ERROR_SIZE] = "";
-  EXPECT_FALSE(RunGeneratorUse("bsd", why));
-  EXPECT_STREQ(why, "the random generator 'bsd' is not known (known: glibc, musl and msvcrt)");
-  for (const char* name : {"msvcrt", "musl", "glibc"}) {
-    ASSERT_TRUE(RunGeneratorUse(name, why)) << why;
-    RandState copy;
-    ASSERT_TRUE(RandKindByName(name, &copy.kind));
-    RandSeed(&copy, 3000000000u);
-    std::srand(3000000000u);
-    EXPECT_TRUE(std::rand() == RandNext(&copy) && std::rand() == RandNext(&copy)) << name;
-    RunRecorder recorder;
-    RunRecorderStart(&recorder, 1, picture);
-    EXPECT_EQ(recorder.run.generator, name);
-  }
-  ASSERT_TRUE(RunGeneratorUse(RunGeneratorName(), why));
-  EXPECT_STREQ(RunGeneratorInUse(), RunGeneratorName());
 }
 
 // Whole or not at all: a file that cannot be written leaves nothing, one
