@@ -4,7 +4,7 @@
 // a Play control: it starts a run only when that is pressed, or at once
 // when the framing page asks for it (embed.html?autoplay=1); it plays a
 // #run= fragment; the page's bar shows over the picture's foot on hover
-// or focus, and stays once a run has ended. It keeps nothing: no cookie,
+// or focus (on a touch screen, a tap), and stays once a run has ended. It keeps nothing: no cookie,
 // no storage, no offline copy, and it asks for no permission beyond full
 // screen and the wake lock. In the main page none of this applies.
 // vornEmbedCode, for Share, gives the <iframe> that frames a run.
@@ -40,6 +40,11 @@ function vornEmbed({say}) {
     const again = document.getElementById("again");
     const follow = () => document.documentElement.classList.toggle("ended", !again.hidden);
     new MutationObserver(follow).observe(again, {attributes: true, attributeFilter: ["hidden"]});
+    // A touch screen has no hover: a tap on the picture shows the bar, the next one hides it.
+    document.getElementById("stage").addEventListener("pointerdown", (event) => {
+      if (event.pointerType === "touch" && event.target.id !== "start" && !event.target.closest("#controls"))
+        document.documentElement.classList.toggle("shown");
+    });
   }
 
   return {
