@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The runs in tests/runs, made with any C library's numbers (one recorded in the
-# page, musl's; one of glibc's), played by vorn-capture: each frame's pixels as
-# the page shows them (red, green, blue, top row first) must have the SHA-256
-# kept in RUN.frames (first 16 hex digits), as tests/web/generators.test.mjs
-# checks in the page.   runs_check.sh path/to/vorn-capture tests/runs
+# tests/runs played by vorn-capture: the SHA-256 of each frame's RGB pixels must
+# begin as RUN.frames says, as in the page (tests/web/generators.test.mjs).
+#   runs_check.sh path/to/vorn-capture tests/runs
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 for name in page_musl capture_glibc; do
   "$1" --run "$2/$name.vornrun" --out "$work/$name" || exit 1
