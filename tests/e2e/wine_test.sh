@@ -2,10 +2,8 @@
 # The real Windows program, end to end, under wine on a virtual X screen: it
 # must show the scene in ROCK8.BMP's colours, answer held keys, quit with
 # exit code 0, fail promptly with exit code 1 without ROCK8.BMP or without a
-# display mode it can set, and come back after the user switched away; and
-# the C runtime's rand must draw what vorn's copy of it does.
-#   wine_test.sh path/to/vorn.exe      (64-bit build; ROCK8.BMP and
-#                                       vorn_rand_check.exe beside it)
+# display mode it can set, and come back after the user switched away.
+#   wine_test.sh path/to/vorn.exe      (64-bit build; ROCK8.BMP beside it)
 # Screenshots of the scene (and of any check on the stars that failed) are
 # kept as wine_*.png in the current folder (or in $VORN_E2E_ARTIFACTS).
 # Every wait is bounded; a wedged wine fails.
@@ -234,17 +232,10 @@ check_switch_away() {
   check_key_quits Escape "after switching back, Escape"
 }
 
-# msvcrt.dll's own rand (wine's) against vorn's copy of it (tests/rand_check).
-check_rand_generator() {
-  (cd "$work" && timeout 120 wine "$(dirname "$vorn")/vorn_rand_check.exe" msvcrt) >"$work/rand.out" 2>&1 &&
-    pass "msvcrt's rand: $(tr -d '\r' <"$work/rand.out" | tail -n 1)" || fail "msvcrt's rand: $(tr -d '\r' <"$work/rand.out")"
-}
-
 start_xvfb 1024 768
 export DISPLAY=$display
 echo "Xvfb on display $display; wine prefix $WINEPREFIX"
 make_prefix
-run_check check_rand_generator
 run_check check_no_desktop
 use_desktop Default
 run_check check_missing_bmp

@@ -3,7 +3,7 @@
 // after srand. Built in every build (tests/rand_check/CMakeLists.txt) and
 // run where its library runs: glibc's by ctest, musl's (the page build's)
 // under node by scripts/test.sh web, msvcrt's (the 64-bit Windows build's)
-// under wine by tests/e2e/wine_test.sh. One line a seed; exit code 1 at
+// under wine by scripts/test.sh windows. One line a seed; exit code 1 at
 // any difference.
 //   vorn_rand_check glibc|musl|msvcrt
 #include <cstdio>

@@ -6,19 +6,17 @@
 // (tests/e2e/runs_check.sh).
 import assert from "node:assert/strict";
 import {readFile} from "node:fs/promises";
-import path from "node:path";
-import {fileURLToPath} from "node:url";
 import {test} from "node:test";
 
 import {onRunningPage, useSiteInBrowser, waitForEnd} from "./kit.mjs";
 
 const site = useSiteInBrowser();
-const runs = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../runs");
+const fixture = (name) => new URL(`../runs/${name}`, import.meta.url).pathname;
 const lines = async (file) => (await readFile(file, "utf8")).split("\n").filter((line) => line && !line.startsWith("#"));
 
 for (const [name, via] of [["capture_glibc", "link"], ["page_musl", "file"]]) {
   test(`${name} given as a ${via} shows the frames it was recorded with`, () => onRunningPage(site, {}, async (page) => {
-    const file = path.join(runs, `${name}.vornrun`);
+    const file = fixture(`${name}.vornrun`);
     // From now on every frame the program puts on the canvas is digested as the fixtures are, with its run.
     await page.evaluate(() => {
       const context = document.getElementById("screen").getContext("2d", {alpha: false});
@@ -33,7 +31,7 @@ for (const [name, via] of [["capture_glibc", "link"], ["page_musl", "file"]]) {
     if (via === "link") await page.evaluate((hash) => { location.hash = hash; }, `run=${(await lines(file)).join("/").replace(/ /g, ".")}`);
     else await (await page.$("#picture")).uploadFile(file);
     await waitForEnd(page);
-    assert.deepEqual(await page.evaluate(() => Promise.all(window.shown)), await lines(path.join(runs, `${name}.frames`)),
+    assert.deepEqual(await page.evaluate(() => Promise.all(window.shown)), await lines(fixture(`${name}.frames`)),
                      "the frames differ from the recording");
   }));
 }
