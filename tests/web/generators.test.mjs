@@ -16,7 +16,6 @@ const lines = async (file) => (await readFile(file, "utf8")).split("\n").filter(
 
 for (const [name, via] of [["capture_glibc", "link"], ["page_musl", "file"]]) {
   test(`${name} given as a ${via} shows the frames it was recorded with`, () => onRunningPage(site, {}, async (page) => {
-    const file = fixture(`${name}.vornrun`);
     // From now on every frame the program puts on the canvas is kept, to be digested as the fixtures are.
     await page.evaluate(() => {
       const context = document.getElementById("screen").getContext("2d", {alpha: false});
@@ -27,8 +26,8 @@ for (const [name, via] of [["capture_glibc", "link"], ["page_musl", "file"]]) {
         if (window.vorn.runs === run) window.shown.push(image.data.slice());
       };
     });
-    if (via === "link") await page.evaluate((hash) => { location.hash = hash; }, `run=${(await lines(file)).join("/").replace(/ /g, ".")}`);
-    else await (await page.$("#picture")).uploadFile(file);
+    if (via === "link") await page.evaluate((hash) => { location.hash = hash; }, `run=${(await lines(fixture(`${name}.vornrun`))).join("/").replace(/ /g, ".")}`);
+    else await (await page.$("#picture")).uploadFile(fixture(`${name}.vornrun`));
     await waitForEnd(page);
     const digests = await page.evaluate(() => Promise.all(window.shown.map(async (rgba) => {
       const rgb = new Uint8Array(rgba.length / 4 * 3);
