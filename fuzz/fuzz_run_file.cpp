@@ -1,5 +1,6 @@
 // The run-file reader on arbitrary bytes. A file is refused with one line,
-// or read into a run whose written text reads back as the same run.
+// or read into a run whose written text reads back as the same run, and
+// which plays with the generator it names or is refused in one line.
 #include <cstdint>
 #include <cstring>
 
@@ -26,5 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       back.generator != run.generator || std::memcmp(back.picture, run.picture, SHA256_BYTES) != 0)
     FuzzFail("a written run read back as another");
   for (int frame = 1; frame <= int(run.keys.size()); ++frame) RunPlayerQuitsAt(run, frame);
+  // Whatever the generator's name, a run is played with it or refused in a line.
+  bool samePicture = false;
+  const bool playable = RunPlayable(run, run.picture, &samePicture, error);
+  if (playable != RunGeneratorKnown(run.generator) || std::strchr(error, '\n') != nullptr ||
+      (playable && (!RunGeneratorUse(run.generator, error) || run.generator != RunGeneratorInUse())))
+    FuzzFail("a run neither played with the generator it names nor refused in a line");
+  RunGeneratorUse(RunGeneratorName(), error);
   return 0;
 }

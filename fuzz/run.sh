@@ -19,10 +19,10 @@ cmake --preset fuzz >/dev/null && cmake --build --preset fuzz --parallel "$jobs"
 mkdir -p "$corpus/bmp" "$corpus/startup" "$corpus/run" "$findings" || exit 1
 "$build/bin/make_fuzz_seeds" "$corpus/bmp" "$corpus/startup" || exit 1
 cp "$build/bin/ROCK8.BMP" "$corpus/startup/ROCK8.BMP" || exit 1
-# A run file as the hosts write it, and one as a person might.
-printf 'vorn-run 1\ngenerator glibc\npicture %064d\nseed 9\nframes 306\nclose 306\nkeys down@16-30,left@34-44\n' 0 \
-  >"$corpus/run/recorded.txt" && printf '# by hand\r\nvorn-run 1\r\nkeys escape@3-4,left@1-9,left@2\r\n' >"$corpus/run/by-hand.txt" ||
-  exit 1
+# Run files as the hosts write them (every generator), and one as a person might.
+printf 'vorn-run 1\ngenerator msvcrt\npicture %064d\nseed 9\nframes 306\nclose 306\nkeys down@16-30,left@34-44\n' 0 \
+  >"$corpus/run/recorded.txt" && printf '# by hand\r\nvorn-run 1\r\nkeys escape@3-4,left@1-9,left@2\r\n' >"$corpus/run/by-hand.txt" &&
+  cp tests/runs/*.vornrun "$corpus/run/" || exit 1
 
 # target, corpus folder, largest input: the start-up target needs room for a
 # whole rock picture (a 260 x 66 8-bit file is about 18 KB).

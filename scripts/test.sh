@@ -34,9 +34,9 @@ stage_test() { ctest --preset ci --parallel "$jobs"; }
 # The Windows program: the 32-bit target (also put in build/windows-i686/Vorn
 # with ROCK8.BMP, README.txt and LICENSE.txt, and zipped by cpack) and its
 # 64-bit twin, cross-built with MinGW-w64; both executables checked
-# (imports, icon, manifest) and the zip's contents; the 64-bit one run under
-# wine, which here has no 32-bit part, so the 32-bit one is only compiled
-# and linked.
+# (imports, icon, manifest) and the zip's contents; the C runtime's rand
+# checked and the 64-bit program run under wine, which here has no 32-bit
+# part, so the 32-bit one is only compiled and linked.
 # The data tools are compiled for the build machine (g++, libpng-dev).
 windows_packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libxml2-utils unzip
@@ -61,6 +61,16 @@ stage_windows() {
     build/windows-x64/bin/vorn.exe || return 1
   bash tests/e2e/windows_zip_check.sh build/windows-i686/vorn-*-windows-x86.zip \
     build/windows-i686/Vorn || return 1
+  # The C runtime's rand (msvcrt.dll, as wine has it) against vorn's copy of
+  # it, in a wine prefix of its own (no Mono or Gecko asked for).
+  local prefix checked
+  prefix=$(mktemp -d) || return 1
+  WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 \
+    wine build/windows-x64/bin/vorn_rand_check.exe msvcrt | tr -d '\r'
+  checked=$?
+  WINEPREFIX=$prefix timeout 20 wineserver -k >/dev/null 2>&1
+  rm -rf "$prefix"
+  [ "$checked" -eq 0 ] || return 1
   VORN_E2E_ARTIFACTS=build/windows-x64 timeout 900 bash tests/e2e/wine_test.sh \
     build/windows-x64/bin/vorn.exe
 }
@@ -179,8 +189,8 @@ stage_valgrind() {
     bash tests/e2e/valgrind_soak.sh build/ci/bin/vorn_soak
 }
 
-# The demo in a browser: the site built with Debian's emscripten, then the
-# browser checks (tests/web) in headless Chromium, in Firefox ESR (both
+# The demo in a browser: the site built with Debian's emscripten, its C
+# library's rand checked under node, then the browser checks (tests/web) in headless Chromium, in Firefox ESR (both
 # driven by puppeteer-core, installed from the lockfile) and in WebKitGTK
 # (its MiniBrowser through WebKitWebDriver, on a private Xvfb screen). The
 # data tools are compiled for the build machine (g++, libpng-dev).
@@ -191,6 +201,8 @@ stage_web() {
     vorn_ensure_packages "${web_packages[@]}" || return 1
   if ! command -v npm >/dev/null 2>&1; then vorn_ensure_packages npm || return 1; fi
   cmake --preset web && cmake --build --preset web --parallel "$jobs" || return 1
+  # The page's C library (musl, as Emscripten has it) against vorn's copy of its rand.
+  node build/web/bin/vorn_rand_check.js musl || return 1
   npm ci --no-audit --no-fund --loglevel=error || return 1
   local browser start
   for browser in chromium firefox webkit; do

@@ -25,8 +25,9 @@ const TYPES = {
 
 // The page carries its own Content-Security-Policy (index.html), so that
 // any static server gives it; the server adds what only a header can say:
-// no other site may show the page in a frame.
+// no other site may show the page in a frame, and any site the embed.
 const PAGE_POLICY = "frame-ancestors 'none'";
+const EMBED_POLICY = "frame-ancestors *";
 
 // Text and WebAssembly go compressed to a browser that accepts it, Brotli
 // before gzip. Quality 6 is most of what Brotli can do at a small part of
@@ -86,7 +87,8 @@ async function answer(root, request, response) {
     "Content-Type": TYPES[path.extname(file).toLowerCase()] || "application/octet-stream",
     "Content-Length": info.size,
     "Cache-Control": "no-cache",
-    ...(path.extname(file).toLowerCase() === ".html" ? {"Content-Security-Policy": PAGE_POLICY} : {}),
+    ...(path.extname(file).toLowerCase() === ".html"
+      ? {"Content-Security-Policy": path.basename(file) === "embed.html" ? EMBED_POLICY : PAGE_POLICY} : {}),
   };
   if (COMPRESSED.has(path.extname(file).toLowerCase())) headers.Vary = "Accept-Encoding";
   const encoding = encodingFor(request, file);

@@ -400,20 +400,3 @@ bool RunFileLoad(const char* path, RunFile* run, std::string* error) {
   }
   return true;
 }
-
-const char* RunGeneratorName() {
-  static char name[24];
-  std::srand(1);
-  const int first = std::rand();
-  switch (first) {
-    case 1804289383:
-      return "glibc";
-    case 0:
-      return "musl";
-    case 41:
-      return "msvcrt";
-    default:
-      std::snprintf(name, sizeof name, "rand-%d", first);
-      return name;
-  }
-}

@@ -39,7 +39,7 @@ struct RunKeyRange {
 };
 
 struct RunFile {
-  std::string generator;                 // RunGeneratorName() of the recording program
+  std::string generator;                 // whose rand drew the numbers (run_generator.h)
   std::uint8_t picture[SHA256_BYTES] = {};
   std::int64_t seed = 0;                 // 0 .. 4294967295
   int closeFrame = 0;                    // 0: the run ended by its keys or at its last frame
@@ -71,9 +71,3 @@ bool RunFileWrite(const RunFile& run, const char* path, std::string* error);
 
 // Reads and checks the file at path. False, with one line in error.
 bool RunFileLoad(const char* path, RunFile* run, std::string* error);
-
-// The name of the C library's random generator this program draws from,
-// known by the first number it draws after srand(1): "glibc", "musl",
-// "msvcrt", or "rand-N". Reseeds the generator: call it before the demo
-// seeds its own.
-const char* RunGeneratorName();

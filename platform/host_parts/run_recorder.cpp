@@ -45,7 +45,7 @@ void RunRecorderStart(RunRecorder* recorder, std::int64_t seed,
                       const std::uint8_t picture[SHA256_BYTES]) {
   *recorder = RunRecorder();
   recorder->on = true;
-  recorder->run.generator = RunGeneratorName();
+  recorder->run.generator = RunGeneratorInUse();
   recorder->run.seed = seed;
   std::memcpy(recorder->run.picture, picture, SHA256_BYTES);
   recorder->run.keys.reserve(RUN_MAX_FRAMES);
@@ -97,12 +97,10 @@ bool RunRecorderSoFar(const RunRecorder& recorder, int frames, RunFile* run) {
 bool RunPlayable(const RunFile& run, const std::uint8_t picture[SHA256_BYTES], bool* samePicture,
                  char error[RUN_ERROR_SIZE]) {
   *samePicture = std::memcmp(run.picture, picture, SHA256_BYTES) == 0;
-  const char* here = RunGeneratorName();
-  if (run.generator == here) return true;
+  if (RunGeneratorKnown(run.generator)) return true;
   std::snprintf(error, RUN_ERROR_SIZE,
-                "made with %s's random numbers, and this program draws %s's: it would be "
-                "another run",
-                run.generator.c_str(), here);
+                "made with the random generator '%.24s', which is not known (known: %s)",
+                run.generator.c_str(), RandKnownNames());
   return false;
 }
 

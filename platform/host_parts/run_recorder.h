@@ -18,6 +18,7 @@
 
 #include "held_keys.h"
 #include "run_file.h"
+#include "run_generator.h"
 
 enum {
   // Events RunPlayerPass may add to a pump's: every key's change and a
@@ -54,7 +55,8 @@ struct RunPlayer {
 };
 
 // Called by a host before WinMain: records from the first pass on, with the
-// seed HostCalendarSeconds will give and the picture the demo will read.
+// seed HostCalendarSeconds will give, the picture the demo will read and
+// the generator in use (a played run's, when a replay chose it first).
 // Reserves room for every frame now, so no pass allocates.
 void RunRecorderStart(RunRecorder* recorder, std::int64_t seed,
                       const std::uint8_t picture[SHA256_BYTES]);
@@ -75,10 +77,11 @@ bool RunRecorderFinish(RunRecorder* recorder, RunFile* run);
 bool RunRecorderSoFar(const RunRecorder& recorder, int frames, RunFile* run);
 
 // Called by a host before playing run: false, with one line in error,
-// when this program draws other random numbers than the run's (the frames
-// would be another run's). *samePicture tells whether picture, the digest
-// of the picture at hand, is the run's; a run plays with another picture
-// (the motion is the same), and the host says so.
+// when the run names a random generator this program does not know (the
+// host then chooses the run's with RunGeneratorUse before WinMain).
+// *samePicture tells whether picture, the digest of the picture at hand,
+// is the run's; a run plays with another picture (the motion is the
+// same), and the host says so.
 bool RunPlayable(const RunFile& run, const std::uint8_t picture[SHA256_BYTES], bool* samePicture,
                  char error[RUN_ERROR_SIZE]);
 

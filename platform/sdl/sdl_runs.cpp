@@ -40,7 +40,8 @@ bool StartReplay(const char* path, const std::uint8_t picture[SHA256_BYTES]) {
   }
   bool samePicture = true;
   char why[RUN_ERROR_SIZE];
-  if (!RunPlayable(runs.played, picture, &samePicture, why)) {
+  if (!RunPlayable(runs.played, picture, &samePicture, why) ||
+      !RunGeneratorUse(runs.played.generator, why)) {
     std::fprintf(stderr, "vorn: --replay '%s': %s\n", path, why);
     return false;
   }

@@ -26,9 +26,14 @@ EmscriptenGamepadEvent pad;  // one pad's reading; kept here, as it is large
 bool backHeld[WEB_MAX_PADS] = {};  // a pause toggles once per press
 
 // How many pads the page has now; counted afresh rather than followed, as
-// the run may start after they came.
+// the run may start after they came. A frame whose framing page does not
+// allow gamepads is refused them (getGamepads throws): none then.
 EM_JS(int, WebGamepadsConnected, (), {
-  const pads = navigator.getGamepads ? navigator.getGamepads() : [];
+  let pads = [];
+  try {
+    pads = navigator.getGamepads ? navigator.getGamepads() : [];
+  } catch (error) {
+  }
   let count = 0;
   for (const pad of pads) count += pad && pad.connected ? 1 : 0;
   return count;

@@ -68,7 +68,8 @@ bool StartPlaying(const std::uint8_t picture[SHA256_BYTES]) {
   char error[RUN_ERROR_SIZE];
   bool samePicture = true;
   if (!RunFileRead(text.data(), text.size(), &runs.played, error) ||
-      !RunPlayable(runs.played, picture, &samePicture, error)) {
+      !RunPlayable(runs.played, picture, &samePicture, error) ||
+      !RunGeneratorUse(runs.played.generator, error)) {
     WebRunRefused(error);
     return false;
   }

@@ -189,11 +189,17 @@ int Finish(Capture* capture, const HeadlessResult& result) {
 
 }  // namespace
 
-// A run plays only over the random numbers it was made with; over another
-// picture it plays with a note. Its seed and length become the options'.
+// A run draws the random numbers it was made with, whatever this tool's C
+// library draws; over another picture it plays with a note. Its seed and
+// length become the options'. Without a run, --generator chooses.
 bool TakeRun(Capture* capture, const std::string& toolDirectory) {
   CaptureOptions& options = capture->options;
-  if (options.runPath.empty()) return true;
+  char why[RUN_ERROR_SIZE];
+  if (options.runPath.empty()) {
+    if (options.generator.empty() || RunGeneratorUse(options.generator, why)) return true;
+    std::fprintf(stderr, "vorn-capture: --generator: %s\n", why);
+    return false;
+  }
   std::uint8_t picture[SHA256_BYTES] = {};
   if (!options.imagePath.empty()) {
     Sha256File(options.imagePath.c_str(), picture);
@@ -203,8 +209,8 @@ bool TakeRun(Capture* capture, const std::string& toolDirectory) {
     RunPictureDigest(toolDirectory.c_str(), data.c_str(), picture);
   }
   bool samePicture = true;
-  char why[RUN_ERROR_SIZE];
-  if (!RunPlayable(options.run, picture, &samePicture, why)) {
+  if (!RunPlayable(options.run, picture, &samePicture, why) ||
+      !RunGeneratorUse(options.run.generator, why)) {
     std::fprintf(stderr, "vorn-capture: --run '%s': %s\n", options.runPath.c_str(), why);
     return false;
   }

@@ -4,15 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "rand_generators.h"
 #include "video_movie.h"
 
 namespace {
 
 enum OptionId { OPTION_SEED, OPTION_FRAMES, OPTION_KEYS, OPTION_RUN, OPTION_IMAGE, OPTION_OUT,
-                OPTION_GIF, OPTION_VIDEO, OPTION_COUNT };
+                OPTION_GIF, OPTION_VIDEO, OPTION_GENERATOR, OPTION_COUNT };
 
-const char* const kOptionNames[OPTION_COUNT] = {"--seed", "--frames", "--keys", "--run",
-                                                "--image", "--out", "--gif", "--video"};
+const char* const kOptionNames[OPTION_COUNT] = {"--seed", "--frames", "--keys",
+                                                "--run",  "--image",  "--out",
+                                                "--gif",  "--video",  "--generator"};
 
 int OptionByName(const char* name) {
   for (int i = 0; i < OPTION_COUNT; ++i)
@@ -58,6 +60,14 @@ bool TakeValue(CaptureOptions* options, int id, const char* value, std::string* 
         return Fail(error, std::string("--keys: ") + why);
       return true;
     }
+    case OPTION_GENERATOR: {
+      RandKind kind;
+      if (!RandKindByName(value, &kind))
+        return Fail(error, std::string("--generator '") + value +
+                               "': not a known generator (known: " + RandKnownNames() + ")");
+      options->generator = value;
+      return true;
+    }
     case OPTION_RUN: {
       std::string why;
       if (*value == '\0') return Fail(error, "--run: an empty path");
@@ -96,19 +106,20 @@ bool CaptureOptionsParse(CaptureOptions* options, int argc, char** argv, std::st
     given[id] = true;
     if (!TakeValue(options, id, argv[++i], error)) return false;
   }
-  // A run is its own seed, length and keys.
-  if (given[OPTION_RUN] && (given[OPTION_SEED] || given[OPTION_FRAMES] || given[OPTION_KEYS]))
-    return Fail(error, "--run holds its own seed, frames and keys: --seed, --frames and --keys "
-                       "cannot be added to it");
+  // A run is its own generator, seed, length and keys.
+  if (given[OPTION_RUN] && (given[OPTION_SEED] || given[OPTION_FRAMES] || given[OPTION_KEYS] ||
+                            given[OPTION_GENERATOR]))
+    return Fail(error, "--run holds its own generator, seed, frames and keys: --generator, "
+                       "--seed, --frames and --keys cannot be added to it");
   return true;
 }
 
 const char* CaptureUsageLine() {
   if (VideoMovieOffered())
-    return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
-           "[--image PATH] [--out DIR] [--gif PATH] [--video PATH]";
-  return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT | --run FILE] "
-         "[--image PATH] [--out DIR] [--gif PATH]";
+    return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT] "
+           "[--generator NAME | --run FILE] [--image PATH] [--out DIR] [--gif PATH] [--video PATH]";
+  return "usage: vorn-capture [--seed N] [--frames N] [--keys SCRIPT] "
+         "[--generator NAME | --run FILE] [--image PATH] [--out DIR] [--gif PATH]";
 }
 
 void CapturePrintHelp(std::FILE* out) {
@@ -130,10 +141,15 @@ void CapturePrintHelp(std::FILE* out) {
       "                 first frame after a stretch of frames holding them is the\n"
       "                 last, so fewer than N frames are written (a note says so);\n"
       "                 they are never held in frame N or later\n"
-      "  --run FILE     play a run recorded by vorn --record (or written by hand):\n"
-      "                 its seed, frames and keys, with no limit on the frames; a\n"
-      "                 run made with another C library's random numbers is\n"
-      "                 refused, one made with another picture plays with a note\n"
+      "  --generator NAME\n"
+      "                 whose random numbers the demo draws: glibc (as the Linux\n"
+      "                 programs do), musl (as the page does) or msvcrt (as the\n"
+      "                 Windows program does); default: this tool's own C library's\n"
+      "  --run FILE     play a run recorded by vorn --record or in the page (or\n"
+      "                 written by hand): its generator, seed, frames and keys,\n"
+      "                 with no limit on the frames (so none of those four options\n"
+      "                 can be added); one made with another picture plays with a\n"
+      "                 note\n"
       "  --image PATH   use this picture instead of ROCK8.BMP, which is otherwise\n"
       "                 looked up beside this tool, then in ../share/vorn from\n"
       "                 there (where it is installed), then in the current folder\n"

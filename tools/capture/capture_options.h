@@ -17,6 +17,7 @@ struct CaptureOptions {
   std::vector<RunKeyRange> keys;  // --keys, frames counted from 1
   std::string runPath;       // --run FILE; empty: seed, frames and keys are the options'
   RunFile run;               // the run read from runPath
+  std::string generator;     // --generator; empty: the C library's own (a run names its own)
   std::string imagePath;     // empty: ROCK8.BMP beside the tool, in share/vorn, then here
   std::string outDirectory;  // empty: no frame files
   std::string gifPath;       // empty: no animation

@@ -1,7 +1,8 @@
 // Run links and run files in the page. "Share this run" gives a link that
 // holds the run's text in its fragment (#run=, each line break written as
-// "/" and each space as "."; a run's text has neither of its own) and
-// offers the run file (.vornrun) for download. Opening such a link, or
+// "/" and each space as "."; a run's text has neither of its own), offers
+// the run file (.vornrun) for download and the embed code that shows the
+// run on another site (embed.js). Opening such a link, or
 // choosing such a file with the picker, plays the run. A link is a
 // stranger's data: one far too long is refused before it is read at all,
 // the program's own run-file reader judges the rest, and the page only
@@ -9,7 +10,7 @@
 "use strict";
 
 // eslint-disable-next-line no-unused-vars
-function vornRunShare({currentRun, say, sayHowToSteer, fileName}) {
+function vornRunShare({currentRun, say, sayHowToSteer, fileName, embedded}) {
   const LINK_HEAD = "#run=";
   const LONGEST_FRAGMENT = 16384;         // characters; a longer one is not read
   const LONGEST_LINK = 4000;              // characters; the file is offered instead
@@ -19,6 +20,10 @@ function vornRunShare({currentRun, say, sayHowToSteer, fileName}) {
   const sharedPanel = document.getElementById("shared");
   const linkField = document.getElementById("run-link");
   const fileLink = document.getElementById("run-file");
+  const embedButton = document.getElementById("copy-embed");
+  const codeField = document.getElementById("embed-code");
+  let fragment = "";  // the shared run's link fragment, after #run=
+  let sharedFrames = 0;
 
   const refuse = (from, why) => ({from, refused: why});
 
@@ -61,22 +66,42 @@ function vornRunShare({currentRun, say, sayHowToSteer, fileName}) {
     fileLink.href = URL.createObjectURL(new Blob([text], {type: "text/plain"}));
     fileLink.download = fileName(EXTENSION);
     sharedPanel.hidden = false;
-    const link = location.href.split("#")[0] + LINK_HEAD + text.replace(/\n/g, "/").replace(/ /g, ".");
+    // The embed's links open the main page.
+    const page = embedded ? new URL("./", location.href).href : location.href.split("#")[0];
+    fragment = text.replace(/\n/g, "/").replace(/ /g, ".");
+    sharedFrames = frames;
+    const link = page + LINK_HEAD + fragment;
     linkField.hidden = link.length > LONGEST_LINK;
     linkField.value = linkField.hidden ? "" : link;
+    embedButton.hidden = linkField.hidden;
+    codeField.hidden = true;
     if (linkField.hidden) {
       say(`This run has too many key changes for a link: its run file (${frames} frames) is offered instead.`);
       return;
     }
     say(`The link beside plays this run's ${frames} frames; so does the run file.`);
-    if (navigator.clipboard && navigator.clipboard.writeText)
-      navigator.clipboard.writeText(link)
-        .then(() => say(`The link to this run's ${frames} frames is copied; the run file is offered too.`))
-        .catch(() => {});
+    copy(link, `The link to this run's ${frames} frames is copied; the run file is offered too.`);
+  }
+
+  // Onto the clipboard where the browser allows it (the embed asks for no
+  // such permission), and then says so.
+  function copy(text, copied) {
+    if (!embedded && navigator.clipboard && navigator.clipboard.writeText)
+      navigator.clipboard.writeText(text).then(() => say(copied)).catch(() => {});
+  }
+
+  function copyEmbedCode() {
+    codeField.value = vornEmbedCode(fragment, sharedFrames);
+    codeField.hidden = false;
+    codeField.select();
+    say("The embed code beside shows this run on another site: put it in that site's page.");
+    copy(codeField.value, "The embed code is copied: put it in another site's page to show this run there.");
   }
 
   document.getElementById("share").addEventListener("click", share);
   linkField.addEventListener("focus", () => linkField.select());
+  embedButton.addEventListener("click", copyEmbedCode);
+  codeField.addEventListener("focus", () => codeField.select());
 
   return {
     fromAddress,

@@ -7,7 +7,8 @@
 // the touch controls beside or below it.
 // Pause, Screenshot and Record are page_controls.js's; run links and run
 // files (a run to play instead of a steered one) run_share.js's, and the
-// player's controls while one plays player_controls.js's.
+// player's controls while one plays player_controls.js's; what the embed
+// (embed.html) does otherwise, embed.js's.
 // window.vorn tells the state of the current run, for the curious and for
 // the browser checks.
 "use strict";
@@ -63,8 +64,10 @@
   });
   inputs.touch = touch.shown;
 
+  const embed = vornEmbed({say});
   const controls = vornPageControls({canvas, currentRun: () => current, say, sayHowToSteer});
-  const runs = vornRunShare({currentRun: () => current, say, sayHowToSteer, fileName: controls.fileName});
+  const runs = vornRunShare({currentRun: () => current, say, sayHowToSteer, fileName: controls.fileName,
+                             embedded: embed.embedded});
   const player = vornPlayerControls({currentRun: () => current, sayHowToSteer});
   let nextPlay = runs.fromAddress();  // the run the next start plays, if any
 
@@ -161,7 +164,7 @@
   // once the first frame is shown (or a run ended without one), so that it
   // never competes with the first frame.
   function keepOfflineCopy() {
-    if (offlineAsked || !("serviceWorker" in navigator)) return;
+    if (offlineAsked || embed.embedded || !("serviceWorker" in navigator)) return;
     offlineAsked = true;
     navigator.serviceWorker.register("service_worker.js")
       .catch((error) => console.warn(`Vorn: no offline copy (${error.message})`));
@@ -329,13 +332,13 @@
   });
   window.addEventListener("hashchange", () => {
     nextPlay = runs.fromAddress();
-    if (nextPlay) restart();
+    if (nextPlay && embed.started) restart();
   });
   window.addEventListener("gamepadconnected", followGamepads);
   window.addEventListener("gamepaddisconnected", followGamepads);
   document.addEventListener("visibilitychange", keepScreenOn);
   new ResizeObserver(fit).observe(stage);
   fit();
-  start();
+  embed.begin(start, Boolean(nextPlay && nextPlay.refused));
 
 })();
