@@ -24,6 +24,8 @@ struct VideoMovie {
   AVPacket* packet = nullptr;
   std::uint32_t palette[256] = {};       // the present's palette as the converter reads it
   std::string path;
+  std::string encoderName;  // empty: the extension's own encoder, with its own settings
+  std::string settings;     // empty: the encoder's own; else NAME=VALUE:NAME=VALUE
   std::string temporaryPath;
   std::int64_t frames = 0;
   bool webm = false;
