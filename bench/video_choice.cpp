@@ -10,6 +10,8 @@
 //
 //   vorn_video_choice FRAMES_DIR [REPEATS] [EXT:ENCODER:SETTINGS ...]
 //   e.g. mp4:libx264:preset=faster:tune=animation:crf=23
+// With VORN_KEEP_VIDEOS set, each candidate's video stays in the current
+// folder as choice-N.EXT, to be looked at.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -37,12 +39,22 @@ struct Candidate {
 };
 
 // The ones bench/README.md's table holds; the command line may name others.
+// The tool's own (video_movie.cpp) are the fifth and the thirteenth.
 const char* const kCandidates[] = {
     "mp4:libx264:preset=veryslow:crf=27:x264-params=me\\=esa\\:merange\\=24",
     "mp4:libx264:preset=medium:crf=23",
-    "mp4:libx264:preset=faster:tune=animation:crf=23",
+    "mp4:libx264:preset=faster:tune=animation:crf=27",
+    "mp4:libx264:preset=faster:tune=animation:motion-est=umh:me_range=24:crf=27",
+    "mp4:libx264:preset=faster:tune=animation:motion-est=esa:crf=27",
+    "mp4:libx264:preset=faster:tune=animation:motion-est=esa:me_range=24:crf=27",
     "webm:libvpx-vp9:crf=41:deadline=good:cpu-used=0:row-mt=1",
     "webm:libvpx-vp9:crf=41:deadline=good:cpu-used=4:row-mt=1:tile-columns=1",
+    "webm:libvpx-vp9:crf=41:deadline=realtime:cpu-used=5:tune-content=screen:row-mt=1:tile-columns=1",
+    "webm:libvpx-vp9:crf=41:deadline=realtime:cpu-used=6:tune-content=screen:row-mt=1:tile-columns=1",
+    "webm:libsvtav1:preset=12:crf=36",
+    "webm:libsvtav1:preset=11:crf=35",
+    "webm:libsvtav1:preset=11:crf=35:svtav1-params=enable-tf\\=0\\:enable-cdef\\=0",
+    "webm:libsvtav1:preset=11:crf=35:svtav1-params=enable-tf\\=0\\:enable-cdef\\=0\\:scm\\=0",
 };
 
 Candidate ParseCandidate(const std::string& text) {
@@ -219,7 +231,10 @@ int main(int argc, char** argv) {
                   name.c_str());
       std::fflush(stdout);
     }
-    std::remove(path.c_str());
+    const std::string kept = "choice-" + std::to_string(&name - names.data() + 1) + "." +
+                             candidate.extension;
+    if (std::getenv("VORN_KEEP_VIDEOS") == nullptr || std::rename(path.c_str(), kept.c_str()) != 0)
+      std::remove(path.c_str());
   }
   return 0;
 }

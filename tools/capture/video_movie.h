@@ -1,5 +1,5 @@
 // Presented frames as a video at the demo's pace, 30 frames a second:
-// H.264 in MP4 or VP9 in WebM, by the file's extension, encoded by FFmpeg's
+// H.264 in MP4 or AV1 in WebM, by the file's extension, encoded by FFmpeg's
 // libraries. The frames stream through; nothing of them is kept. The file
 // is written beside the target under a temporary name and renamed over it
 // only when it is whole.
