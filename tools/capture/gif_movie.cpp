@@ -67,8 +67,8 @@ bool WriteFrame(GifMovie* movie, const HeadlessFrame& frame) {
 
 }  // namespace
 
-// Opened here rather than by giflib, which would make the file readable by
-// its owner only.
+// Opened here rather than by giflib: under a temporary name, and readable
+// as a file the user made would be.
 bool GifMovieOpen(GifMovie* movie, const char* path) {
   movie->path = path;
   int descriptor = PartialFileOpen(movie->path, &movie->temporaryPath);

@@ -1,12 +1,13 @@
 #include "partial_file.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 int PartialFileOpen(const std::string& target, std::string* partialPath) {
   std::string pattern = target + ".partial-XXXXXX";
-  int descriptor = mkstemp(pattern.data());
+  int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
   if (descriptor < 0) return -1;
   mode_t mask = umask(0);
   umask(mask);

@@ -7,7 +7,7 @@
 
 // Called by the GIF and video writers before their first byte: a fresh
 // file "<target>.partial-XXXXXX", open for writing, readable as a file the
-// user made would be (mkstemp makes it for its owner only). Returns its
+// user made would be (mkostemp makes it for its owner only). Returns its
 // descriptor, which the caller owns, and sets *partialPath; or -1 with
 // errno set.
 int PartialFileOpen(const std::string& target, std::string* partialPath);
