@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ TEST(StartOptions, TakesWindowShotsHelpAndVersion) {
   EXPECT_EQ(Parse({"--shots=" + scratch.path}).options.shotsFolder, scratch.path);
   EXPECT_EQ(Parse({"--record", scratch / "run"}).options.recordPath, scratch / "run");
   EXPECT_EQ(Parse({"--replay=any"}).options.replayPath, "any");
+  EXPECT_TRUE(Parse({"--replay", "any", "--record", scratch / "taken"}).ok);
 
   // Help and version need nothing else to be right after them.
   EXPECT_EQ(Parse({"--window", "--help", "--bogus"}).options.action, StartOptions::Action::Help);
@@ -60,6 +62,7 @@ TEST(StartOptions, TakesWindowShotsHelpAndVersion) {
 
 TEST(StartOptions, RefusesWhatItDoesNotTakeInOneLine) {
   ScratchFolder scratch;
+  std::ofstream(scratch / "run") << "";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--fullscreen"}, "unknown option '--fullscreen'"},
       {{"-w"}, "unknown option '-w'"},
@@ -74,8 +77,8 @@ TEST(StartOptions, RefusesWhatItDoesNotTakeInOneLine) {
        "--record '" + scratch / "missing/run" + "': no such folder"},
       {{"--record", scratch.path}, "--record '" + scratch.path + "': a folder, not a file"},
       {{"--replay"}, "--replay needs a run file"},
-      {{"--record", "run", "--replay", "run"},
-       "--record and --replay cannot be used together (a replay is the run)"},
+      {{"--record", scratch / "run", "--replay", scratch.path + "/./run"},
+       "--record and --replay name the same file: the run played would be lost"},
   };
   for (const auto& [arguments, message] : cases) {
     Parsed parsed = Parse(arguments);
@@ -98,7 +101,8 @@ TEST(StartOptions, HelpNamesEveryOptionAndKey) {
   for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
                            ".png", "Escape", "Left", "Down", "D-pad", "left stick", "Start",
                            "East", "vorn-capture", "share/vorn", "--record FILE",
-                           "--replay FILE", "Pause", "Back"})
+                           "--replay FILE", "Pause", "Back", ". and ,", "> and <", "J and L",
+                           "Home, End", "0 to 9", "take over"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_NE(help.find(std::string("\nvorn ") + VORN_VERSION + "\n"), std::string::npos);
 }

@@ -11,7 +11,7 @@
 
 #include "bmp_writer.h"
 #include "kit.h"
-#include "run_recorder.h"
+#include "run_player.h"
 
 namespace {
 
@@ -161,6 +161,92 @@ TEST(RunFile, WritesTheWholeFileOrNone) {
   ASSERT_TRUE(RunFileLoad((scratch / "run").c_str(), &back, &why)) << why;
   EXPECT_EQ(back.keys.size(), 5u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path), {}), 1);
+}
+
+// One pass of the player and the present after it, at the host's clock
+// now: whether the frame was shown.
+bool PlayAPass(RunPlayer* player, std::int64_t now, std::vector<HostEvent>* handedOut = nullptr) {
+  HostEvent events[RUN_PASS_ROOM + 1] = {{HostEventKind::KeyDown, VK_RIGHT}};
+  const int count = RunPlayerPass(player, events, 1);
+  if (handedOut != nullptr) handedOut->assign(events, events + count);
+  return RunPlayerShows(player, now);
+}
+
+// A seek ahead computes the frames on the way unseen and lands; past the
+// end it lands on the last frame and pauses there; back it ends the program
+// once, to play from the start again. Speeds are clamped and pace the run.
+TEST(RunPlayer, SeeksLandOnTheFrameAskedForAndSpeedsPaceTheRun) {
+  RunFile run;
+  run.keys.assign(100, 0);
+  RunPlayer player;
+  RunPlayerStart(&player, &run);
+  for (int frame = 1; frame <= 3; ++frame) EXPECT_TRUE(PlayAPass(&player, 0));
+  RunPlayerSeek(&player, 50);
+  for (int frame = 4; frame < 50; ++frame) EXPECT_FALSE(PlayAPass(&player, 0)) << frame;
+  EXPECT_TRUE(PlayAPass(&player, 0) && player.shown == 50 && !RunPlayerBusy(player));
+  EXPECT_FALSE(RunPlayerTakePause(&player));
+
+  RunPlayerSeek(&player, -7);
+  std::vector<HostEvent> events;
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_FALSE(PlayAPass(&player, 0, &events));
+    EXPECT_EQ(events.size(), pass == 0 ? 1u : 0u) << "one quit request, and no key";
+  }
+  ASSERT_TRUE(RunPlayerRestarting(player));
+  RunPlayerRestart(&player);
+  EXPECT_TRUE(PlayAPass(&player, 0) && player.shown == 1);
+
+  RunPlayerSetSpeed(&player, 99);
+  EXPECT_EQ(RunPlayerSleepMs(&player, 30, 0), 0u);
+  RunPlayerSetSpeed(&player, RUN_SPEED_QUADRUPLE);
+  // A frame every 3 ms of the clock: one shown each 12 ms after a present ends.
+  int shown = 0;
+  for (int frame = 2; frame <= 41; ++frame) shown += PlayAPass(&player, 3 * frame);
+  EXPECT_TRUE(shown >= 8 && shown <= 11) << shown;
+  RunPlayerSeek(&player, 1 << 30);
+  while (!PlayAPass(&player, 0)) continue;
+  EXPECT_TRUE(player.shown == 100 && RunPlayerTakePause(&player) && !RunPlayerTakePause(&player));
+  RunPlayerSetSpeed(&player, -99);
+  EXPECT_EQ(RunPlayerSleepMs(&player, 30, 1000), 133u);
+  EXPECT_EQ(RunPlayerSleepMs(&player, 30, 1153), 113u) << "not due one frame after the last";
+}
+
+// The user's quit during a restart ends the program for good; a take-over
+// hands over what the user holds and records on; none once the run's own
+// quit was handed out.
+TEST(RunPlayer, AQuitEndsARestartAndATakeOverHandsTheUserTheKeys) {
+  RunFile run;
+  run.keys.assign(10, std::uint8_t(HeldKeyBit(VK_LEFT)));
+  RunPlayer player;
+  RunPlayerStart(&player, &run);
+  PlayAPass(&player, 0);
+  PlayAPass(&player, 0);
+  RunPlayerSeek(&player, 1);
+  PlayAPass(&player, 0);
+  HostEvent closed = {HostEventKind::QuitRequested, 0};
+  EXPECT_EQ(RunPlayerPass(&player, &closed, 1), 0) << "one quit request a life";
+  EXPECT_FALSE(RunPlayerRestarting(player));
+
+  RunPlayerStart(&player, &run);
+  RunRecorder recorder;
+  RunRecorderRestart(&recorder, run);
+  std::vector<HostEvent> events;
+  PlayAPass(&player, 0, &events);
+  RunRecorderPass(&recorder, events.data(), int(events.size()));
+  HostEvent reports[HELD_KEY_COUNT];
+  HeldKeyChange(HELD_KEYBOARD, VK_UP, true, reports);
+  ASSERT_TRUE(RunPlayerTakeOver(&player));
+  EXPECT_FALSE(RunPlayerReplaying(player));
+  PlayAPass(&player, 0, &events);
+  HeldKeysForgetAll();
+  RunRecorderPass(&recorder, events.data(), int(events.size()));
+  EXPECT_EQ(player.run, nullptr);
+  EXPECT_EQ(recorder.run.keys, (std::vector<std::uint8_t>{std::uint8_t(HeldKeyBit(VK_LEFT)),
+                                                           std::uint8_t(HeldKeyBit(VK_UP))}));
+
+  RunPlayerStart(&player, &run);
+  for (int pass = 0; pass < 10; ++pass) PlayAPass(&player, 0);  // the run's end hands its quit out
+  EXPECT_FALSE(RunPlayerTakeOver(&player));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "run_player.h"
+
 namespace {
 
 bool IsKeyReport(HostEventKind kind) {
@@ -107,12 +109,15 @@ bool RunPlayable(const RunFile& run, const std::uint8_t picture[SHA256_BYTES], b
 void RunPlayerStart(RunPlayer* player, const RunFile* run) {
   *player = RunPlayer();
   player->run = run;
+  player->speed = RUN_SPEED_NORMAL;
 }
 
 int RunPlayerPass(RunPlayer* player, HostEvent* events, int count) {
   if (player->run == nullptr) return count;
   const int frame = ++player->passes;
   count = Keep(events, count, [](const HostEvent& event) { return IsKeyReport(event.kind); });
+  if (player->restarting || (player->takingOver && player->target == 0))
+    return RunPlayerPassAside(player, events, count);
   const unsigned keys = RunPlayerKeysAt(*player->run, frame);
   count += HeldKeysReportChange(player->held, keys, events + count);
   player->held = keys;

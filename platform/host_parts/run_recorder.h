@@ -40,6 +40,17 @@ struct RunPlayer {
   unsigned held = 0;             // what the program was last told it holds
   int passes = 0;
   bool quitHandedOut = false;
+  // The user's controls (run_player.h).
+  int shown = 0;                 // the frame on the screen; 0 before the first
+  int target = 0;                // the frame a seek lands on; 0 when none
+  bool restarting = false;       // the program is asked to end and start again
+  bool takingOver = false;       // the keys go to the user after the frame shown
+  bool pauseAtLanding = false;   // the seek under way goes to the last frame
+  bool pauseWanted = false;      // landed there: the host pauses
+  int speed = 0;                 // a RunSpeed (run_player.h): 1x from RunPlayerStart
+  bool justShown = false;        // the last frame was shown: the present since has ended
+  std::int64_t shownAtMs = 0;    // the host's clock when the last present ended
+  double dueMs = 0;              // when the frame after the last pause is due
 };
 
 // Called by a host before WinMain: records from the first pass on, with the

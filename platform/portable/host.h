@@ -58,8 +58,10 @@ struct HostEvent {
   int virtualKey;  // KeyDown and KeyUp only
 };
 
-// Called at most once, when the program creates its visible top-level
-// window: show a width x height screen titled title. Returns false, after
+// Called at most once per start of the program, when it creates its
+// visible top-level window: show a width x height screen titled title (a
+// start-up that starts the program again, as a replay's seek does, keeps
+// the screen it has and says yes). Returns false, after
 // HostDebugText has said why, when no screen can be had (the program then
 // refuses to start).
 bool HostOpenScreen(const char* title, int width, int height);

@@ -1,22 +1,21 @@
 #include "host_state.h"
 
+bool hostStateKeysHeld[256];
+
 namespace {
 
-bool keysHeld[256];
 bool displayHeld = true;
 
 bool IsKey(int virtualKey) { return virtualKey >= 0 && virtualKey < 256; }
 
 }  // namespace
 
-bool HostStateKeyHeld(int virtualKey) { return IsKey(virtualKey) && keysHeld[virtualKey]; }
-
 void HostStateSetKey(int virtualKey, bool held) {
-  if (IsKey(virtualKey)) keysHeld[virtualKey] = held;
+  if (IsKey(virtualKey)) hostStateKeysHeld[virtualKey] = held;
 }
 
 void HostStateReleaseAllKeys() {
-  for (bool& held : keysHeld) held = false;
+  for (bool& held : hostStateKeysHeld) held = false;
 }
 
 bool HostStateDisplayHeld() { return displayHeld; }

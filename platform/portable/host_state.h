@@ -4,8 +4,12 @@
 // GetForegroundWindow and DirectDraw's Restore.
 #pragma once
 
-// Whether the virtual key is down; false for codes outside 0..255.
-bool HostStateKeyHeld(int virtualKey);
+// Whether the virtual key is down; false for codes outside 0..255. Read
+// thousands of times a frame, so inline.
+extern bool hostStateKeysHeld[256];
+inline bool HostStateKeyHeld(int virtualKey) {
+  return unsigned(virtualKey) < 256u && hostStateKeysHeld[virtualKey];
+}
 void HostStateSetKey(int virtualKey, bool held);
 void HostStateReleaseAllKeys();
 

@@ -53,6 +53,7 @@ void TogglePause() {
   if (!SdlScreenPaused()) {
     heldWhenPaused = HeldKeysAll();
     SdlScreenSetPaused(true, &change);
+    SdlRunsPausing();
     return;
   }
   if (SdlScreenSetPaused(false, &change)) Report(change.kind);
@@ -93,11 +94,40 @@ int VirtualKeyOf(SDL_Scancode scancode) {
   }
 }
 
+// A player's key (run_player.h); a step pauses first.
+void PlayerKey(int key) {
+  if (SdlRunsKey(key) == RunKeyEffect::TakenPaused && !SdlScreenPaused()) TogglePause();
+}
+
+// The player's keys that type no character go by their place: Home, End
+// and the digits of the top row and the keypad (on layouts whose top row
+// types other characters too). Auto-repeat steps on.
+bool TakePlayerKey(SDL_Scancode scancode) {
+  if (!SdlRunsReplaying()) return false;
+  int key = 0;
+  if (scancode == SDL_SCANCODE_HOME) key = RUN_KEY_HOME;
+  if (scancode == SDL_SCANCODE_END) key = RUN_KEY_END;
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_0)
+    key = scancode == SDL_SCANCODE_0 ? '0' : '1' + (scancode - SDL_SCANCODE_1);
+  if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0)
+    key = scancode == SDL_SCANCODE_KP_0 ? '0' : '1' + (scancode - SDL_SCANCODE_KP_1);
+  if (key != 0) PlayerKey(key);
+  return key != 0;
+}
+
+// The others by the character they type, whatever the layout: '<' and '>'
+// are Shift+, and Shift+. on some keyboards and a key of their own on
+// others; '.', ',', J, L and T wherever the layout puts them.
+void TakePlayerText(const char* text) {
+  if (SdlRunsReplaying() && text[0] != '\0' && text[1] == '\0') PlayerKey(text[0]);
+}
+
 // Alt+Enter and F12 act on their press; their release, like any key the
 // program does not read, is dropped below.
 bool TakeHostKey(const SDL_KeyboardEvent& key) {
   if (key.type != SDL_KEYDOWN) return false;
   const SDL_Scancode scancode = key.keysym.scancode;
+  if (TakePlayerKey(scancode)) return true;
   const bool enter = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
   if (enter && (key.keysym.mod & KMOD_ALT) != 0) {
     if (key.repeat == 0) SdlScreenToggleFullscreen();
@@ -130,6 +160,9 @@ void Translate(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (!TakeHostKey(event.key)) TranslateKey(event.key);
+      return;
+    case SDL_TEXTINPUT:
+      TakePlayerText(event.text.text);
       return;
     case SDL_WINDOWEVENT: {
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -181,7 +214,8 @@ int HostPumpEvents(HostEvent* events, int hostCapacity) {
     Translate(event);
     count += TakePending(events + count, capacity - count);
   }
-  while (count == 0 && pendingCount == 0 && SdlScreenWaitsForEvents()) {
+  if (SdlRunsTakePause() && !SdlScreenPaused()) TogglePause();
+  while (count == 0 && pendingCount == 0 && SdlScreenWaitsForEvents(SdlRunsBusy())) {
     if (SDL_WaitEventTimeout(&event, kLostWaitMs) != 0) Translate(event);
     count += TakePending(events + count, capacity - count);
   }

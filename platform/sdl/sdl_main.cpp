@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform.h"
+#include "portable/process_control.h"
 #include "sdl_runs.h"
 #include "sdl_screen.h"
 #include "start_options.h"
@@ -110,6 +111,13 @@ int main(int argc, char** argv) {
   StartGamepads();
   BuildCommandLine(argc, argv);
   int exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
+  // A replay's seek backwards: the program starts again as a new process
+  // would, in the window it had.
+  while (SdlRunsRestarting()) {
+    PlatformResetProcess();
+    SdlRunsRestart();
+    exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
+  }
   SdlScreenClose();
   SDL_Quit();
   // The run is over either way; a recording that could not be kept is

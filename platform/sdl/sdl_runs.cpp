@@ -1,12 +1,18 @@
 #include "sdl_runs.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <ctime>
 #include <string>
 
-#include "run_recorder.h"
+#include "run_player.h"
+#include "sdl_screen.h"
 
 namespace {
+
+// How often, at most, the window's title follows the frames shown.
+constexpr Uint64 kTitleEveryMs = 200;
 
 struct SdlRuns {
   RunRecorder recorder;
@@ -14,6 +20,7 @@ struct SdlRuns {
   RunFile played;
   std::string recordPath;
   std::int64_t seed = 0;
+  Uint64 titleAt = 0;
 };
 
 SdlRuns runs;
@@ -47,6 +54,20 @@ bool StartReplay(const char* path, const std::uint8_t picture[SHA256_BYTES]) {
   return true;
 }
 
+// The position in the window's title while a run plays, at once or when
+// it was last named a while ago; nothing once no run plays.
+void ShowPosition(bool now) {
+  const Uint64 at = SDL_GetTicks64();
+  if (!now && at - runs.titleAt < kTitleEveryMs) return;
+  runs.titleAt = at;
+  char note[96] = "";
+  if (RunPlayerReplaying(runs.player)) {
+    std::snprintf(note, sizeof note, ": ");
+    RunPlayerPositionText(runs.player, note + 2, sizeof note - 2);
+  }
+  SdlScreenSetTitleNote(note);
+}
+
 }  // namespace
 
 bool SdlRunsStart(const char* recordPath, const char* replayPath) {
@@ -57,7 +78,10 @@ bool SdlRunsStart(const char* recordPath, const char* replayPath) {
   if (replayPath != nullptr && !StartReplay(replayPath, picture)) return false;
   if (recordPath != nullptr) {
     runs.recordPath = recordPath;
-    RunRecorderStart(&runs.recorder, runs.seed, picture);
+    if (replayPath != nullptr)
+      RunRecorderRestart(&runs.recorder, runs.played);
+    else
+      RunRecorderStart(&runs.recorder, runs.seed, picture);
   }
   return true;
 }
@@ -72,7 +96,40 @@ int SdlRunsPass(HostEvent* events, int count) {
   return count;
 }
 
-bool SdlRunsReplaying() { return runs.player.run != nullptr; }
+bool SdlRunsReplaying() { return RunPlayerReplaying(runs.player); }
+
+RunKeyEffect SdlRunsKey(int key) {
+  const RunKeyEffect effect = RunPlayerKey(&runs.player, key);
+  if (effect != RunKeyEffect::Ignored) ShowPosition(true);
+  return effect;
+}
+
+void SdlRunsPausing() {
+  RunPlayerPausing(&runs.player);
+  ShowPosition(true);
+}
+
+bool SdlRunsTakePause() { return RunPlayerTakePause(&runs.player); }
+
+bool SdlRunsShows() {
+  const bool landing = RunPlayerBusy(runs.player);
+  if (!RunPlayerShows(&runs.player, std::int64_t(SDL_GetTicks64()))) return false;
+  if (RunPlayerReplaying(runs.player)) ShowPosition(landing);
+  return true;
+}
+
+std::uint32_t SdlRunsSleepMs(std::uint32_t milliseconds) {
+  return RunPlayerSleepMs(&runs.player, milliseconds, std::int64_t(SDL_GetTicks64()));
+}
+
+bool SdlRunsBusy() { return RunPlayerBusy(runs.player); }
+
+bool SdlRunsRestarting() { return RunPlayerRestarting(runs.player); }
+
+void SdlRunsRestart() {
+  RunPlayerRestart(&runs.player);
+  if (!runs.recordPath.empty()) RunRecorderRestart(&runs.recorder, runs.played);
+}
 
 std::int64_t SdlRunsSeed() { return runs.seed; }
 

@@ -10,6 +10,7 @@
 #include "held_keys.h"
 #include "picture_fit.h"
 #include "sdl_pads.h"
+#include "sdl_runs.h"
 #include "sdl_screen.h"
 #include "sdl_shots.h"
 
@@ -38,6 +39,7 @@ struct SdlScreen {
   bool ending = false;       // a quit request was reported
   bool paused = false;
   char title[128] = "";      // as the program named the window
+  char titleNote[96] = "";   // added to it: a replay's position
   int windowedWidth = 0;     // the size a window takes when full screen ends
   int windowedHeight = 0;
   std::uint32_t colours[256] = {};  // rebuilt from the palette at every present
@@ -147,12 +149,14 @@ void SdlScreenConfigure(bool startInWindow, const char* shotsFolder) {
   SdlShotsConfigure(shotsFolder);
 }
 
+// A program started again for a replay's seek keeps the window it had.
 bool HostOpenScreen(const char* title, int width, int height) {
   if (width <= 0 || height <= 0 || width > kMaxModeSide || height > kMaxModeSide) {
     HostDebugText("vorn: the window size is out of range");
     return false;
   }
   screen.ending = false;
+  if (screen.window != nullptr) return true;
   SDL_strlcpy(screen.title, title != nullptr ? title : "", sizeof screen.title);
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   const SDL_Rect desktop = SdlScreenDesktop(width, height);
@@ -223,6 +227,7 @@ void HostRestoreDisplayMode() {
 
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
+  if (!SdlRunsShows()) return;
   if (screen.texture == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
   int shownWidth = width < screen.modeWidth ? width : screen.modeWidth;
   int shownHeight = height < screen.modeHeight ? height : screen.modeHeight;
@@ -265,16 +270,28 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported) {
   }
 }
 
-bool SdlScreenWaitsForEvents() { return (screen.lost || screen.paused) && !screen.ending; }
+bool SdlScreenWaitsForEvents(bool seeking) {
+  return (screen.lost || (screen.paused && !seeking)) && !screen.ending;
+}
+
+// The program's title, the note and the pause's mark.
+void SdlScreenShowTitle() {
+  if (screen.window == nullptr) return;
+  char title[sizeof screen.title + sizeof screen.titleNote + sizeof kPausedMark];
+  SDL_snprintf(title, sizeof title, "%s%s%s", screen.title, screen.titleNote,
+               screen.paused ? kPausedMark : "");
+  SDL_SetWindowTitle(screen.window, title);
+}
 
 bool SdlScreenSetPaused(bool paused, HostEvent* reported) {
   screen.paused = paused;
-  if (screen.window != nullptr) {
-    char title[sizeof screen.title + sizeof kPausedMark];
-    SDL_snprintf(title, sizeof title, "%s%s", screen.title, paused ? kPausedMark : "");
-    SDL_SetWindowTitle(screen.window, title);
-  }
+  SdlScreenShowTitle();
   return !paused && SdlScreenReportLoss(reported);
+}
+
+void SdlScreenSetTitleNote(const char* note) {
+  SDL_strlcpy(screen.titleNote, note, sizeof screen.titleNote);
+  SdlScreenShowTitle();
 }
 
 bool SdlScreenPaused() { return screen.paused; }
@@ -321,4 +338,5 @@ void SdlScreenClose() {
   screen.lost = false;
   screen.ending = false;
   screen.paused = false;
+  screen.titleNote[0] = '\0';
 }

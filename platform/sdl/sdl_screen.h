@@ -20,8 +20,9 @@ bool SdlScreenWindowEvent(const SDL_Event& event, HostEvent* reported);
 
 // Whether the event pump waits for events instead of polling: the program
 // has lost the screen (minimised, or switched away from in full screen) or
-// is paused, and is not ending.
-bool SdlScreenWaitsForEvents();
+// is paused and no replay's seek is under way, and is not ending. (A seek
+// waits while the screen is lost: its frames could not be shown.)
+bool SdlScreenWaitsForEvents(bool seeking);
 
 // Called by the event pump when it reports a quit request: the program
 // needs a few more passes of its loop to end, hidden or not, so the pump no
@@ -34,6 +35,10 @@ void SdlScreenQuitRequested();
 // resuming: returns true with *reported set when that changed meanwhile.
 bool SdlScreenSetPaused(bool paused, HostEvent* reported);
 bool SdlScreenPaused();
+
+// Called by the run player's part (sdl_runs.h): text the window's title
+// carries after the program's own (the text is copied).
+void SdlScreenSetTitleNote(const char* note);
 
 // Called by the event pump for Alt+Enter: full screen becomes a window and
 // a window full screen. The program is told nothing; the last frame is

@@ -9,7 +9,11 @@
 #include "portable/host.h"
 #include "sdl_runs.h"
 
-void HostSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+// A replay's speed changes the pause between frames; a seek has none.
+void HostSleep(DWORD milliseconds) {
+  const std::uint32_t paced = SdlRunsSleepMs(milliseconds);
+  if (paced > 0) SDL_Delay(paced);
+}
 
 std::int64_t HostCalendarSeconds() { return SdlRunsSeed(); }
 

@@ -102,14 +102,17 @@ bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string
     if (argument[0] == '-') return Fail(error, std::string("unknown option '") + argument + "'");
     return Fail(error, std::string("unexpected argument '") + argument + "'");
   }
-  if (recordGiven && replayGiven)
-    return Fail(error, "--record and --replay cannot be used together (a replay is the run)");
+  struct stat record, replay;
+  if (recordGiven && replayGiven && stat(options->recordPath.c_str(), &record) == 0 &&
+      stat(options->replayPath.c_str(), &replay) == 0 && record.st_dev == replay.st_dev &&
+      record.st_ino == replay.st_ino)
+    return Fail(error, "--record and --replay name the same file: the run played would be lost");
   return true;
 }
 
 void StartOptionsPrintHelp(std::FILE* out) {
   std::fputs(
-      "usage: vorn [--window] [--shots DIR] [--record FILE | --replay FILE]\n"
+      "usage: vorn [--window] [--shots DIR] [--record FILE] [--replay FILE]\n"
       "\n"
       "Vorn Game Console: 600 falling stars and 45 bouncing rocks on a 640 x 480,\n"
       "256-colour display, full screen unless --window is given.\n"
@@ -122,7 +125,9 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "                 when it ends, to be played again with --replay or\n"
       "                 vorn-capture --run\n"
       "  --replay FILE  play a recorded run again, frame for frame; the keys and\n"
-      "                 pads steer nothing, Escape or Space ends it\n"
+      "                 pads steer nothing (see the player's keys below), Escape\n"
+      "                 or Space ends it. With --record, the run as played is\n"
+      "                 written: the replay's frames, then yours if you take over\n"
       "  --help         this text\n"
       "  --version      the version\n"
       "\n"
@@ -135,6 +140,15 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "  Alt+Enter      switch between full screen and a window\n"
       "  F12            save the frame shown as vorn-YYYYMMDD-HHMMSS-N.png (indexed,\n"
       "                 with its 256 colours) and print its path; never overwrites\n"
+      "\n"
+      "While a run plays (--replay; the title shows the frame and the time):\n"
+      "  . and ,        a frame forward and back (pausing first)\n"
+      "  > and <        faster and slower: 1/4x, 1/2x, 1x, 2x, 4x, as fast as can be\n"
+      "  J and L        ten seconds back and forward\n"
+      "  Home, End      the first and the last frame (the run holds at the last,\n"
+      "                 paused, until P lets it end)\n"
+      "  0 to 9         that tenth of the run\n"
+      "  T              take over: your keys steer from the frame shown on\n"
       "\n"
       "A gamepad (any that SDL knows; plug it in or out at any time):\n"
       "  D-pad, left stick   the arrows (the stick once pushed past half way)\n"

@@ -191,6 +191,7 @@ int HostPumpEvents(HostEvent* reported, int hostCapacity) {
     WebWaitForEver();
   }
   if (reported == nullptr || hostCapacity <= RUN_PASS_ROOM) return 0;
+  if (WebRunsTakePause() && !WebPaused()) WebPauseToggle();
   WebPauseWait();
   const int capacity = hostCapacity - RUN_PASS_ROOM;
   int taken = 0;

@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include "platform.h"
+#include "portable/process_control.h"
 #include "web_runs.h"
 #include "web_screen.h"
 
@@ -27,6 +28,13 @@ int main() {
     return 2;
   }
   int exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
+  // A replay's seek backwards: the program starts again as a new process
+  // would, on the canvas it had.
+  while (WebRunsRestarting()) {
+    PlatformResetProcess();
+    WebRunsRestart();
+    exitCode = WinMain(&moduleInstance, nullptr, commandLine, SW_SHOWDEFAULT);
+  }
   WebEventsStop();
   WebScreenClose();
   WebReportExit(exitCode);

@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include "web_keys.h"
+#include "web_runs.h"
 #include "web_screen.h"
 
 namespace {
@@ -59,7 +60,10 @@ void Change(bool byUser, bool byHiding) {
 
 }  // namespace
 
-void WebPauseToggle() { Change(!pause.byUser, pause.byHiding); }
+void WebPauseToggle() {
+  Change(!pause.byUser, pause.byHiding);
+  if (pause.byUser) WebRunsPausing();
+}
 
 void WebPauseHide(bool hidden) { Change(pause.byUser, hidden); }
 
@@ -74,8 +78,10 @@ void WebPauseEnd() {
 
 bool WebPaused() { return Holds(); }
 
+void WebPauseNudge() { WebPauseWake(); }
+
 void WebPauseWait() {
-  while (Holds()) {
+  while (Holds() && !WebRunsBusy()) {
     const bool lookAtPads = !pause.byHiding && WebGamepadsPresent();
     WebPauseSleep(lookAtPads ? kPadLookMs : 0);
     if (lookAtPads && Holds()) WebGamepadsRead();

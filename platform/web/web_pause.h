@@ -21,7 +21,12 @@ void WebPauseEnd();
 // Whether the run is held now (by the user or by the page being hidden).
 bool WebPaused();
 
-// Called by the event pump and the screen: waits while the run is held,
-// taking no processor time (a connected pad is looked at a few times a
-// second, so that its Back button can resume).
+// Called when a replay's seek needs the program to run while it is held
+// (web_runs.h): a wait under way looks again.
+void WebPauseNudge();
+
+// Called by the event pump and the screen: waits while the run is held
+// and no replay's seek is under way, taking no processor time (a
+// connected pad is looked at a few times a second, so that its Back button
+// can resume).
 void WebPauseWait();

@@ -6,7 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "run_recorder.h"
+#include "run_player.h"
+#include "web_pause.h"
 
 namespace {
 
@@ -46,6 +47,13 @@ EM_JS(void, WebRunShared, (const char* text, int frames), {
   Module["vornSharedRun"] = {text: UTF8ToString(text), frames: frames};
 });
 
+// The position, speed and whether a seek is under way, after every frame a
+// replay shows and every control the user works; frames 0 once the user
+// took over.
+EM_JS(void, WebRunPlayerTell, (int frame, int frames, int speed, int busy), {
+  if (Module["onVornPlayer"]) Module["onVornPlayer"](frame, frames, speed, busy !== 0);
+});
+
 EM_JS(void, WebRunNotice, (const char* line), {
   if (Module["onVornRunNotice"]) Module["onVornRunNotice"](UTF8ToString(line));
 });
@@ -70,16 +78,32 @@ bool StartPlaying(const std::uint8_t picture[SHA256_BYTES]) {
   return true;
 }
 
+void TellPlayer() {
+  const RunPlayer& player = runs.player;
+  const int frames = RunPlayerReplaying(player) ? int(player.run->keys.size()) : 0;
+  WebRunPlayerTell(RunPlayerPosition(player), frames, player.speed, RunPlayerBusy(player) ? 1 : 0);
+}
+
+// A control worked while paused needs the program to run until it lands.
+void AfterControl() {
+  if (RunPlayerBusy(runs.player)) WebPauseNudge();
+  TellPlayer();
+}
+
 }  // namespace
 
 // The page writes the picture before the program starts; a page without
-// one still records (the program then refuses to start anyway).
+// one still records (the program then refuses to start anyway). A replay
+// records what it plays, so that a take-over's run begins with it.
 bool WebRunsStart() {
   runs.seed = static_cast<std::int64_t>(std::time(nullptr));
   std::uint8_t picture[SHA256_BYTES] = {};
   RunPictureDigest(HostProgramDirectory(), HostDataDirectory(), picture);
   if (!StartPlaying(picture)) return false;
-  RunRecorderStart(&runs.recorder, runs.seed, picture);
+  if (runs.player.run != nullptr)
+    RunRecorderRestart(&runs.recorder, runs.played);
+  else
+    RunRecorderStart(&runs.recorder, runs.seed, picture);
   return true;
 }
 
@@ -93,9 +117,36 @@ int WebRunsPass(HostEvent* events, int count) {
   return count;
 }
 
-void WebRunsFrameShown() { runs.shownPass = runs.recorder.passes; }
+void WebRunsFrameShown() {
+  runs.shownPass = runs.recorder.passes;
+  if (RunPlayerReplaying(runs.player)) TellPlayer();
+}
 
-bool WebRunsReplaying() { return runs.player.run != nullptr; }
+bool WebRunsReplaying() { return RunPlayerReplaying(runs.player); }
+
+bool WebRunsShows() {
+  return RunPlayerShows(&runs.player, std::int64_t(emscripten_get_now()));
+}
+
+std::uint32_t WebRunsSleepMs(std::uint32_t milliseconds) {
+  return RunPlayerSleepMs(&runs.player, milliseconds, std::int64_t(emscripten_get_now()));
+}
+
+bool WebRunsBusy() { return RunPlayerBusy(runs.player); }
+
+void WebRunsPausing() {
+  RunPlayerPausing(&runs.player);
+  AfterControl();
+}
+
+bool WebRunsTakePause() { return RunPlayerTakePause(&runs.player); }
+
+bool WebRunsRestarting() { return RunPlayerRestarting(runs.player); }
+
+void WebRunsRestart() {
+  RunPlayerRestart(&runs.player);
+  RunRecorderRestart(&runs.recorder, runs.played);
+}
 
 std::int64_t WebRunsSeed() { return runs.seed; }
 
@@ -109,4 +160,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE int vorn_web_share_run() {
   if (!RunRecorderSoFar(runs.recorder, frames, &run)) return 0;
   WebRunShared(RunFileText(run).c_str(), frames);
   return frames;
+}
+
+// Called by the page's player controls and keys (Module._vorn_web_player_key):
+// one of RunPlayerKey's keys. A step pauses first.
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_player_key(int key) {
+  if (RunPlayerKey(&runs.player, key) == RunKeyEffect::TakenPaused && !WebPaused())
+    WebPauseToggle();
+  AfterControl();
+}
+
+// Called by the page's Position (Module._vorn_web_player_seek): the frame
+// to show; any number is taken, clamped to the run.
+extern "C" EMSCRIPTEN_KEEPALIVE void vorn_web_player_seek(int frame) {
+  RunPlayerSeek(&runs.player, frame);
+  AfterControl();
 }

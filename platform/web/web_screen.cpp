@@ -166,6 +166,7 @@ void HostRestoreDisplayMode() {
 // to go on and is shown then, so resuming skips none.
 void HostPresent(const std::uint8_t* pixels, int pitch, int width, int height,
                  const PALETTEENTRY* palette) {
+  if (!WebRunsShows()) return;
   if (screen.rgba == nullptr || pixels == nullptr || palette == nullptr) return;
   int shownWidth = width < screen.modeWidth ? width : screen.modeWidth;
   int shownHeight = height < screen.modeHeight ? height : screen.modeHeight;

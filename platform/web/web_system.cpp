@@ -7,9 +7,21 @@
 #include "portable/host.h"
 #include "web_runs.h"
 
+// A long seek hands control back this often, so that the page goes on
+// answering the user meanwhile.
+constexpr double kLongestBusyMs = 100;
+
 // Asyncify's sleep: the browser gets control back for the time asked, so
-// the tab stays responsive while the demo pauses between frames.
-void HostSleep(DWORD milliseconds) { emscripten_sleep(milliseconds); }
+// the tab stays responsive while the demo pauses between frames. A
+// replay's speed changes the pause, and a seek has none.
+void HostSleep(DWORD milliseconds) {
+  static double lastSleep = 0;
+  const std::uint32_t paced = WebRunsSleepMs(milliseconds);
+  const double now = emscripten_get_now();
+  if (paced == 0 && now - lastSleep < kLongestBusyMs) return;
+  lastSleep = now;
+  emscripten_sleep(paced);
+}
 
 // The seed a played run was made with, so that it draws the same numbers.
 std::int64_t HostCalendarSeconds() { return WebRunsSeed(); }

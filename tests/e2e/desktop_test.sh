@@ -2,8 +2,8 @@
 # The desktop comforts of the demo, end to end on a virtual X screen through
 # SDL's X11 driver, with no window manager: the options (also without a
 # display), --window and its size, resizing, Alt+Enter both ways, F12
-# screenshots, what switching away, hiding and focus do, pause, and a run
-# recorded here played by the capture tool.
+# screenshots, what switching away, hiding and focus do, pause, a run
+# recorded here played by the capture tool, and the player's keys.
 #   desktop_test.sh path/to/vorn
 # Screenshots of each step are kept as desktop_*.png in the current folder
 # (or in $VORN_E2E_ARTIFACTS).
@@ -439,6 +439,52 @@ check_runs() {
   fi
 }
 
+# --- the player ---------------------------------------------------------------------
+
+# A replay, paused and sent by the player's keys to frames on and back (a
+# frame back starts the program again and computes the frames on the way
+# unseen): each time the title names the frame and F12 saves exactly the
+# capture tool's frame of the run there. Taken over at frame 300, the keys
+# steer and the run recorded is the replay's 300 frames and then the user's.
+check_player() {
+  local run=$work/player.vornrun taken=$work/taken.vornrun prefix step shots=0 frame
+  prefix='keys down@16-30,left@34-44,up@48-56,right@100-200'
+  printf 'vorn-run 1\ngenerator glibc\npicture %s\nseed 1765350000\nframes 600\n%s\n' \
+    "$(sha256sum "$rock_bmp" | cut -c1-64)" "$prefix" >"$run"
+  "$(dirname "$vorn")/vorn-capture" --run "$run" --out "$work/player_frames" 2>"$work/capture.err" ||
+    { fail "player: vorn-capture --run: $(cat "$work/capture.err")"; return; }
+  mkdir -p "$work/player_shots"
+  start_vorn player --window --replay "$run" --record "$taken" --shots "$work/player_shots"
+  window=$(find_window '^Vorn Game Console: frame [0-9]* of 600' 20) || { fail "player: no window"; return; }
+  key windowfocus "$window"
+  key key p
+  for step in End:600 Home:1 5:300 period:301 comma:300; do
+    frame=${step#*:}
+    key key "${step%:*}"
+    if ! within_5s eval '[[ "$(key getwindowname "$window")" == *": frame $frame of 600, "*" (paused)" ]]'; then
+      fail "player: ${step%:*} does not land on frame $frame: \"$(key getwindowname "$window")\""
+      continue
+    fi
+    key key F12
+    shots=$((shots + 1))
+    within_5s eval '[ "$(wc -l <"$work/player.out")" -eq $shots ]' || { fail "player: F12 saved nothing"; return; }
+    if [ "$(frame_sum "$(tail -n 1 "$work/player.out")")" = "$(frame_sum "$work/player_frames/frame-$(printf %04d "$frame").bmp")" ]; then
+      pass "player: ${step%:*} lands on frame $frame, the capture tool's to the pixel"
+    else
+      fail "player: after ${step%:*} the frame shown is not the run's frame $frame"
+    fi
+  done
+  key key t p
+  pic_x=0 pic_y=0 pic_scale=2
+  ends_with_escape "taken over at frame 300"
+  if grep -qx 'frames [0-9]*' "$taken" && [ "$(sed -n 's/^frames //p' "$taken")" -gt 300 ] &&
+    grep -q "^$prefix,.*up@" "$taken" && [ "$(grep -c '^seed 1765350000$' "$taken")" = 1 ]; then
+    pass "--replay and --record, taken over: the replay's frames, then the user's"
+  else
+    fail "--replay and --record, taken over: $(tr '\n' ' ' <"$taken")"
+  fi
+}
+
 # --- focus, switching away, hiding --------------------------------------------------------
 
 # Another program's window, below the one --window opens and in the black
@@ -550,7 +596,7 @@ check_options
 start_xvfb 1400 1100
 echo "Xvfb on display $display, ${screen_width}x${screen_height}"
 for check in ${VORN_DESKTOP_CHECKS:-check_window_and_resizing check_alt_enter check_screenshot check_focus_in_window \
-  check_switch_away check_hidden check_runs}; do
+  check_switch_away check_hidden check_runs check_player}; do
   "$check"
   stop_vorn
   stop_other

@@ -113,7 +113,7 @@ function vornPageControls({canvas, currentRun, say, sayHowToSteer}) {
   window.addEventListener("keydown", (event) => {
     const action = shortcuts[event.key];
     if (!action || event.repeat || event.ctrlKey || event.altKey || event.metaKey) return;
-    if (event.target instanceof HTMLInputElement && event.target.type !== "file") return;
+    if (event.target instanceof HTMLInputElement && !["file", "range"].includes(event.target.type)) return;
     event.preventDefault();
     action();
   });

@@ -96,12 +96,6 @@ function vornRunShare({currentRun, say, sayHowToSteer, fileName}) {
       };
     },
 
-    // What the status line says while a run plays back.
-    playingText({frames, samePicture}) {
-      const picture = samePicture ? "" : " It was made with another picture: the motion is the same, the rocks differ.";
-      return `Playing a run of ${frames} frames: keys steer nothing; Escape or Space ends it, P pauses.${picture}`;
-    },
-
     // Why a run was not played, for the status line.
     refusedText(run) {
       const what = run.play.from === "link" ? "This run link" : `Your run file “${run.play.from}”`;

@@ -5,7 +5,8 @@
 // starts another. The canvas is kept as large as the stage allows, in whole
 // multiples where they fit, with the touch controls beside or below it.
 // Pause, Screenshot and Record are page_controls.js's; run links and run
-// files (a run to play instead of a steered one) run_share.js's.
+// files (a run to play instead of a steered one) run_share.js's, and the
+// player's controls while one plays player_controls.js's.
 // window.vorn tells the state of the current run, for the curious and for
 // the browser checks.
 "use strict";
@@ -60,6 +61,7 @@
 
   const controls = vornPageControls({canvas, currentRun: () => current, say, sayHowToSteer});
   const runs = vornRunShare({currentRun: () => current, say, sayHowToSteer, fileName: controls.fileName});
+  const player = vornPlayerControls({currentRun: () => current, sayHowToSteer});
   let nextPlay = runs.fromAddress();  // the run the next start plays, if any
 
   window.vorn = {
@@ -69,6 +71,9 @@
     get frames() { return current && current.module.vornFramesShown ? current.module.vornFramesShown : 0; },
     get runs() { return runCount; },
     get paused() { return Boolean(current && current.paused); },
+    // While a run plays back: {frame, frames, speed, busy}, the frame shown
+    // (or a seek's, while busy); null otherwise.
+    get player() { return current && current.player ? {...current.player} : null; },
     // The file the page last offered for download: {name, blob}.
     get lastSaved() { return controls.lastSaved; },
     // When the first run showed its first frame, in ms from navigation.
@@ -106,8 +111,8 @@
 
   function sayHowToSteer() {
     if (!current || current.state !== "running" || current.stopping) return;
+    if (current.replay) return say(player.statusText(current));
     if (current.paused) return say(controls.pausedText);
-    if (current.replay) return say(runs.playingText(current.replay));
     const ways = [];
     if (inputs.touch) ways.push("the on-screen arrows steer; Quit ends the run");
     if (inputs.keys || ways.length === 0) ways.push("the arrow keys steer; Escape or Space quits");
@@ -179,7 +184,10 @@
     run.resolveEnded();
     keepScreenOn();
     keepOfflineCopy();
-    if (current === run) controls.ended();
+    if (current === run) {
+      controls.ended();
+      player.ended();
+    }
     if (current !== run || run.stopping) return;
     againButton.hidden = false;
     if (run.play && (run.refused || run.play.refused)) {
@@ -236,7 +244,8 @@
       onVornExit: (exitCode) => finish(run, exitCode),
       onAbort: (what) => finish(run, null, String(what)),
     };
-    Object.assign(run.module, controls.hooks(run), runs.hooks(run));
+    Object.assign(run.module, controls.hooks(run), runs.hooks(run), player.hooks(run));
+    player.ended();
     current = run;
     if (!firstRun) firstRun = run;
     runCount += 1;
