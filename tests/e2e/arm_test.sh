@@ -2,7 +2,8 @@
 # The ARM builds under qemu's user-mode emulation, called directly with
 # Debian's multiarch loader: each build's capture tool writes the native
 # build's frames; each .deb holds programs of its own architecture and the
-# native tree; the arm64 demo shows its scene on Xvfb and quits on Escape.
+# native tree; the arm64 demo shows its scene on Xvfb and quits on Escape;
+# the armhf demo, its clock past 2^31 s, records that second as its seed.
 #   arm_test.sh native-build arm64-build armhf-build   (each ARM build with
 #   its vorn_*_ARCH.deb from cpack)
 native=$1 arm64=$2 armhf=$3
