@@ -192,7 +192,8 @@ stage_valgrind() {
 # The demo in a browser: the site built with Debian's emscripten, its C
 # library's rand checked under node, then the browser checks (tests/web) in headless Chromium, in Firefox ESR (both
 # driven by puppeteer-core, installed from the lockfile) and in WebKitGTK
-# (its MiniBrowser through WebKitWebDriver, on a private Xvfb screen). The
+# (its MiniBrowser through WebKitWebDriver, driven by selenium-webdriver
+# from the same lockfile, on a private Xvfb screen). The
 # data tools are compiled for the build machine (g++, libpng-dev).
 web_packages=(cmake ninja-build g++ libpng-dev chromium firefox-esr webkit2gtk-driver xvfb)
 

@@ -189,17 +189,21 @@ TEST(Capture, ImageReplacesThePictureAndAFailedStartUpExitsOne) {
   EXPECT_EQ(frame.palette[245].peGreen, 0x34);
   EXPECT_EQ(frame.palette[245].peBlue, 0x12);
 
+  // The GIF the run would have replaced stays as it was.
   const std::string text = "not a picture\n";
   ASSERT_TRUE(BmpWriteFile((scratch / "text.bmp").c_str(), Bytes(text.begin(), text.end())));
+  ASSERT_TRUE(BmpWriteFile((scratch / "failed.gif").c_str(), Bytes(text.begin(), text.end())));
   run = RunCaptureTool({"--image", scratch / "text.bmp", "--out", scratch / "failed", "--gif",
                         scratch / "failed.gif"},
                        scratch);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.errors.find("vorn: ROCK8.BMP: not a BMP file"), std::string::npos) << run.errors;
   EXPECT_EQ(CountFrameFiles(scratch / "failed"), 0);
-  EXPECT_FALSE(std::filesystem::exists(scratch / "failed.gif"));
+  EXPECT_EQ(ReadWholeFile(scratch / "failed.gif"), Bytes(text.begin(), text.end()));
 }
 
+// A GIF that cannot be put in place at the end (a folder stands there)
+// leaves no partial file beside it.
 TEST(Capture, OutputsThatCannotBeWrittenExitThree) {
   ScratchFolder scratch;
   ASSERT_TRUE(BmpWriteFile((scratch / "file").c_str(), {'x'}));
@@ -207,6 +211,26 @@ TEST(Capture, OutputsThatCannotBeWrittenExitThree) {
   EXPECT_EQ(run.exitCode, 3) << run.errors;
   run = RunCaptureTool({"--frames", "2", "--gif", scratch / "no-such-folder/a.gif"}, scratch);
   EXPECT_EQ(run.exitCode, 3) << run.errors;
+  std::filesystem::create_directory(scratch / "taken.gif");
+  run = RunCaptureTool({"--frames", "2", "--gif", scratch / "taken.gif"}, scratch);
+  EXPECT_EQ(run.exitCode, 3) << run.errors;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch.path))
+    EXPECT_EQ(entry.path().string().find(".partial-"), std::string::npos) << entry.path();
+}
+
+// On a terminal the progress line is redrawn in place and the summary
+// replaces it; into a file (all the other tests) nothing of it is written.
+TEST(Capture, OnATerminalProgressIsShownAndTheSummaryReplacesIt) {
+  ScratchFolder scratch;
+  ToolRun run = RunCaptureTool({"--frames", "60", "--gif", scratch / "a.gif"}, scratch, true);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const std::string& shown = run.errors;
+  EXPECT_EQ(shown.find("\r\033[Kframe 1 of 60"), 0u) << shown;
+  EXPECT_NE(shown.find("\r\033[Kframe 60 of 60, "), std::string::npos) << shown;
+  const std::size_t summary = shown.find("\r\033[Kvorn-capture: 60 frames in ");
+  ASSERT_NE(summary, std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\n'), shown.size() - 1) << "one line, at the end: " << shown;
+  EXPECT_NE(shown.find(scratch / "a.gif (", summary), std::string::npos) << shown;
 }
 
 // The animation holds every frame exactly (indices and colours), loops, and

@@ -11,8 +11,8 @@
 #include "kit.h"
 
 inline ToolRun RunCaptureTool(const std::vector<std::string>& arguments,
-                              const ScratchFolder& scratch) {
-  return RunTool("vorn-capture", arguments, scratch);
+                              const ScratchFolder& scratch, bool onTerminal = false) {
+  return RunTool("vorn-capture", arguments, scratch, onTerminal);
 }
 
 // A written frame file, read back as a frame: the colour table becomes the

@@ -63,7 +63,7 @@ void TouchEveryByte(const std::uint8_t* bytes, std::size_t count) {
 }
 
 ToolRun RunTool(const std::string& name, const std::vector<std::string>& arguments,
-                const ScratchFolder& scratch) {
+                const ScratchFolder& scratch, bool onTerminal) {
   std::string tool = BesideTheProgram(name);
   std::string errorsPath = scratch / "tool-errors.txt";
   std::vector<std::string> copies(arguments);
@@ -74,12 +74,20 @@ ToolRun RunTool(const std::string& name, const std::vector<std::string>& argumen
   if (!emulator.empty()) argv.push_back(emulator.data());
   argv.push_back(tool.data());
   for (std::string& argument : copies) argv.push_back(argument.data());
+  // util-linux's script runs the command line on a terminal of its own and
+  // passes on what the terminal shows.
+  std::string script = "/usr/bin/script", flags = "-qec", command, typescript = "/dev/null";
+  for (char* word : argv) command += " '" + std::string(word) + "'";
+  if (onTerminal) argv = {script.data(), flags.data(), command.data(), typescript.data()};
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(&actions, onTerminal ? 1 : 2, errorsPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (onTerminal)
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   ToolRun run;
   pid_t child = 0;
   int status = 0;

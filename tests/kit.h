@@ -59,13 +59,14 @@ std::uint32_t Le32(const void* at);
 void TouchEveryByte(const std::uint8_t* bytes, std::size_t count);
 
 // A program built beside this one (make_rock_bmp, vorn-capture), run as its
-// own process with standard output dropped and standard error kept.
+// own process with standard output dropped and standard error kept; or,
+// onTerminal, with both on a pseudo-terminal, whose text errors then holds.
 struct ToolRun {
   int exitCode = -1;   // -1 when the program did not exit normally
   std::string errors;  // what it wrote on standard error
 };
 ToolRun RunTool(const std::string& name, const std::vector<std::string>& arguments,
-                const ScratchFolder& scratch);
+                const ScratchFolder& scratch, bool onTerminal = false);
 
 // ---- The program on the headless harness ----
 

@@ -2,14 +2,15 @@
 # The ARM builds under qemu's user-mode emulation, called directly with
 # Debian's multiarch loader: each build's capture tool writes the native
 # build's frames; each .deb holds programs of its own architecture and the
-# native tree; the arm64 demo shows its scene on Xvfb and quits on Escape.
+# native tree; the arm64 demo shows its scene on Xvfb and quits on Escape;
+# the armhf demo, its clock past 2^31 s, records that second as its seed.
 #   arm_test.sh native-build arm64-build armhf-build   (each ARM build with
 #   its vorn_*_ARCH.deb from cpack)
 native=$1 arm64=$2 armhf=$3
 rock_bmp=$arm64/bin/ROCK8.BMP
 # shellcheck source=e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
-require_tools qemu-aarch64-static qemu-arm-static cmake dpkg-deb dpkg-query readelf diff cmp
+require_tools qemu-aarch64-static qemu-arm-static arm-linux-gnueabihf-gcc cmake dpkg-deb dpkg-query readelf diff cmp
 [ $# -eq 3 ] || die "usage: arm_test.sh native-build arm64-build armhf-build"
 read_scene_colours
 echo "note: the end-to-end scripts that time a real display run on the native build only"
@@ -71,6 +72,37 @@ check_emulated_demo() {
   check_scene_keys arm64_ && check_key_quits Escape "arm64 vorn under qemu: Escape"
 }
 
+# The armhf demo takes its seed from glibc's 64-bit time(): it calls
+# __time64, and with a clock past 2^31 seconds (a stand-in for time(),
+# preloaded, that gives 2065 as the 64-bit and the 32-bit call each can)
+# the run it records holds that second. Run after check_emulated_demo, on
+# its screen.
+check_late_clock() {
+  local seed window
+  if readelf --dyn-syms -W "$armhf/bin/vorn" | grep -qE ' __time64(@|$)'; then
+    pass "armhf vorn calls glibc's 64-bit time functions (__time64)"
+  else
+    fail "armhf vorn does not call __time64: its time_t is 32 bits"
+  fi
+  printf '%s\n' 'long long __time64(long long *t) { if (t) *t = 3000000000LL; return 3000000000LL; }' \
+    'long time(long *t) { if (t) *t = (long)3000000000LL; return (long)3000000000LL; }' >"$work/late_clock.c"
+  arm-linux-gnueabihf-gcc -shared -fPIC -o "$work/late_clock.so" "$work/late_clock.c" ||
+    { fail "the stand-in clock could not be built for armhf"; return; }
+  DISPLAY=$display SDL_VIDEODRIVER=x11 LD_PRELOAD=$work/late_clock.so qemu-arm-static "$armhf/bin/vorn" \
+    --record "$work/late.vornrun" >/dev/null 2>"$work/late.err" &
+  vorn_pid=$!
+  window=$(find_window '^Vorn Game Console$' 120 --pid "$vorn_pid") ||
+    { fail "armhf vorn under qemu: no window within 120 s: $(cat "$work/late.err")"; stop_vorn; return; }
+  key windowfocus "$window"
+  check_key_quits Escape "armhf vorn under qemu: Escape"
+  seed=$(sed -n 's/^seed //p' "$work/late.vornrun" 2>/dev/null)
+  if [ "$exit_code" -eq 0 ] && [ "$seed" = 3000000000 ]; then
+    pass "armhf vorn under qemu, its clock past 2^31 s: the recorded run's seed is 3000000000"
+  else
+    fail "armhf vorn under qemu, its clock at 3000000000 s: exit code $exit_code, seed '$seed': $(cat "$work/late.err")"
+  fi
+}
+
 capture native "$native/bin/vorn-capture" || die "native vorn-capture failed: $(cat "$work/native.err")"
 check_frames arm64 qemu-aarch64-static "$arm64"
 check_frames armhf qemu-arm-static "$armhf"
@@ -78,4 +110,5 @@ cmake --install "$native" --prefix "$work/native-tree" >"$work/install.log" 2>&1
 check_package arm64 "$arm64" ELF64 AArch64
 check_package armhf "$armhf" ELF32 ARM
 check_emulated_demo
+check_late_clock
 finish

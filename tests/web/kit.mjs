@@ -1,11 +1,12 @@
 // The browser checks' one kit: the site served on 127.0.0.1, Debian's
 // Chromium (or Firefox) started headless through puppeteer-core, or
-// WebKitGTK through its WebDriver (webkit_driver.mjs), the page's run
+// WebKitGTK through its WebDriver and selenium-webdriver, the page's run
 // state, the canvas read back, and what its pixels are (stars, rocks,
 // black).
 // Every wait is bounded and says what it waited for when it gives up.
 import {mkdtemp, rm, cp, readFile, writeFile} from "node:fs/promises";
-import {existsSync} from "node:fs";
+import {spawn} from "node:child_process";
+import {existsSync, readdirSync} from "node:fs";
 import os from "node:os";
 import zlib from "node:zlib";
 import path from "node:path";
@@ -13,9 +14,11 @@ import {fileURLToPath} from "node:url";
 import assert from "node:assert/strict";
 import {after, before} from "node:test";
 import puppeteer from "puppeteer-core";
+import {By, Capabilities, Key, WebDriver} from "selenium-webdriver";
+import http from "selenium-webdriver/http/index.js";
+import remote from "selenium-webdriver/remote/index.js";
 
 import {serveSite} from "../../web/serve.mjs";
-import {startWebKit} from "./webkit_driver.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const build = process.env.VORN_WEB_BUILD || path.join(root, "build/web");
@@ -73,6 +76,215 @@ export async function startBrowser() {
       await rm(profile, {recursive: true, force: true});
     },
   };
+}
+
+// ---- WebKitGTK: its MiniBrowser on a private Xvfb screen, driven through
+// WebKitWebDriver, with pages that answer the part of puppeteer's Page the
+// kit and the checks call. WebDriver has no console events: a page's
+// problems are gathered in the page itself from its load on.
+
+const WEBKIT_KEYS = {ArrowLeft: Key.ARROW_LEFT, ArrowUp: Key.ARROW_UP, ArrowRight: Key.ARROW_RIGHT,
+                     ArrowDown: Key.ARROW_DOWN, Escape: Key.ESCAPE, F12: Key.F12};
+
+// Debian keeps it in the architecture's library folder.
+function miniBrowser() {
+  const triplets = readdirSync("/usr/lib").filter((name) => name.endsWith("-linux-gnu"));
+  const candidates = [process.env.MINIBROWSER, ...triplets.map((triplet) => `/usr/lib/${triplet}/webkit2gtk-4.1/MiniBrowser`)];
+  const found = candidates.find((candidate) => candidate && existsSync(candidate));
+  if (!found) throw new Error("no MiniBrowser found: install Debian's webkit2gtk-driver or set MINIBROWSER");
+  return found;
+}
+
+// A private X screen, large enough for the checks' largest window.
+function startXvfb() {
+  const xvfb = spawn("Xvfb", ["-displayfd", "1", "-screen", "0", "2560x1600x24", "-nolisten", "tcp"],
+                     {stdio: ["ignore", "pipe", "ignore"]});
+  return new Promise((resolve, reject) => {
+    let text = "";
+    xvfb.once("error", (error) => reject(new Error(`Xvfb could not start (${error.message}): install xvfb`)));
+    xvfb.once("exit", (code) => reject(new Error(`Xvfb ended at once (exit code ${code})`)));
+    xvfb.stdout.on("data", (data) => {
+      text += data;
+      if (text.includes("\n")) resolve({process: xvfb, display: `:${text.trim()}`});
+    });
+  });
+}
+
+// Gathers the page's problems from its load on; run after every navigation.
+function watchProblems() {
+  if (window.vornCheckProblems) return;
+  const seen = window.vornCheckProblems = [];
+  addEventListener("error", (event) => seen.push(`exception: ${event.message}`));
+  addEventListener("unhandledrejection", (event) => seen.push(`exception: ${event.reason}`));
+  document.addEventListener("securitypolicyviolation", (event) =>
+    seen.push(`the page's policy refused ${event.blockedURI || "inline code"} (${event.violatedDirective})`));
+  const error = console.error.bind(console);
+  console.error = (...parts) => {
+    seen.push(`console: ${parts.join(" ")}`);
+    error(...parts);
+  };
+}
+
+// A page is a window of the session's own; each command runs in it through
+// inWindow, one at a time.
+function webKitPage(driver, inWindow, forget) {
+  const key = (name) => WEBKIT_KEYS[name] ?? name;
+  const keys = (add) => inWindow(() => add(driver.actions()).perform());
+  // Runs source, a function's text, in the page with args; resolves with
+  // what it returns (awaited), or rejects with what it threw.
+  const run = async (source, args) => {
+    const script = `const done = arguments[arguments.length - 1];
+      const args = Array.prototype.slice.call(arguments, 0, -1);
+      Promise.resolve().then(() => (${source})(...args)).then((value) => done({value}),
+        (error) => done({error: String(error && error.stack || error)}));`;
+    const result = await inWindow(() => driver.executeAsyncScript(script, ...args));
+    if (result.error) throw new Error(`in the page: ${result.error}`);
+    return result.value;
+  };
+  const browserWindow = () => driver.manage().window();
+  let shownRect;
+  const page = {
+    keyboard: {
+      down: (name) => keys((actions) => actions.keyDown(key(name))),
+      up: (name) => keys((actions) => actions.keyUp(key(name))),
+      press: (name) => keys((actions) => actions.keyDown(key(name)).keyUp(key(name))),
+    },
+    evaluate: (fn, ...args) => run(fn.toString(), args),
+    async waitForFunction(fn, {timeout, polling}, ...args) {
+      const deadline = Date.now() + timeout;
+      for (;;) {
+        const value = await page.evaluate(fn, ...args);
+        if (value) return {jsonValue: async () => value};
+        if (Date.now() > deadline) throw new Error(`timed out after ${timeout} ms`);
+        await new Promise((resolve) => setTimeout(resolve, polling));
+      }
+    },
+    $eval: (selector, fn, ...args) =>
+      run(`(selector, ...args) => (${fn})(document.querySelector(selector), ...args)`, [selector, ...args]),
+    async $(selector) {
+      const element = await inWindow(() => driver.findElement(By.css(selector)));
+      return {uploadFile: (file) => inWindow(() => element.sendKeys(file)), click: () => inWindow(() => element.click())};
+    },
+    click: async (selector) => (await page.$(selector)).click(),
+    async goto(url) {
+      await inWindow(() => driver.get(url));
+      await page.evaluate(watchProblems);
+    },
+    async reload() {
+      await inWindow(() => driver.navigate().refresh());
+      await page.evaluate(watchProblems);
+    },
+    problems: () => page.evaluate(() => (window.vornCheckProblems || []).slice()),
+    // The window sized so that its page, below MiniBrowser's own bar, has
+    // this size.
+    async setViewport({width, height}) {
+      await inWindow(() => browserWindow().setRect({width, height}));
+      const inner = await page.evaluate(() => [innerWidth, innerHeight]);
+      await inWindow(() => browserWindow().setRect({width: 2 * width - inner[0], height: 2 * height - inner[1]}));
+    },
+    // Minimised, the page is hidden; given its size again, it is shown.
+    async hide() {
+      shownRect = await inWindow(() => browserWindow().getRect());
+      await inWindow(() => browserWindow().minimize());
+    },
+    show: () => inWindow(() => browserWindow().setRect({width: shownRect.width, height: shownRect.height})),
+    screenshot: () => inWindow(() => driver.takeScreenshot()),
+    close: () => inWindow(async () => {
+      await driver.close();
+      forget();
+    }),
+  };
+  return page;
+}
+
+// One WebDriver session, one MiniBrowser. Its first window stays open (the
+// session ends with its last); end() ends its driver too.
+function webKitBrowser(driver, home, end) {
+  let current = home;
+  let queue = Promise.resolve();
+  const inWindow = (handle, fn) => {
+    const run = queue.then(async () => {
+      if (handle !== current) {
+        await driver.switchTo().window(handle);
+        current = handle;
+      }
+      return fn();
+    });
+    queue = run.catch(() => {});
+    return run;
+  };
+  return {
+    async newPage() {
+      const handle = await inWindow(home, async () => {
+        await driver.switchTo().newWindow("window");
+        return (current = await driver.getWindowHandle());
+      });
+      return webKitPage(driver, (fn) => inWindow(handle, fn), () => (current = null));
+    },
+    async version() {
+      const capabilities = await driver.getCapabilities();
+      return `${capabilities.getBrowserName()} ${capabilities.getBrowserVersion()}`;
+    },
+    async close() {
+      await driver.quit().catch(() => {});
+      await end();
+    },
+  };
+}
+
+// A driver of its own (each serves one session at a time) and its session,
+// a fresh MiniBrowser with its own ephemeral data, as a fresh profile is.
+async function startWebKitSession(display, binary) {
+  const service = new remote.DriverService.Builder("WebKitWebDriver").setLoopback(true)
+    .setEnvironment({...process.env, DISPLAY: display, NO_AT_BRIDGE: "1"}).build();
+  try {
+    const url = await service.start(15000);
+    const driver = WebDriver.createSession(new http.Executor(new http.HttpClient(url)), new Capabilities({
+      "webkitgtk:browserOptions": {binary, args: ["--automation"]},
+      timeouts: {script: 60000, pageLoad: 30000},
+    }));
+    return webKitBrowser(driver, await driver.getWindowHandle(), () => service.kill());
+  } catch (error) {
+    await service.kill();
+    throw new Error(`no WebKit session: ${error.message}`);
+  }
+}
+
+// For VORN_BROWSER=webkit: Xvfb, a driver and its session. The caller owns
+// what it returns and ends it with close(); newSession() gives another,
+// fresh browser on the same screen, which the caller closes. Stopped from
+// outside (a timeout), the screen goes, and the drivers with the process.
+async function startWebKit() {
+  const binary = miniBrowser();
+  const screen = await startXvfb();
+  const endScreen = () => screen.process.exitCode === null && screen.process.kill();
+  const stopped = () => {
+    endScreen();
+    process.exit(1);
+  };
+  const signals = ["SIGINT", "SIGTERM", "SIGHUP"];
+  signals.forEach((signal) => process.once(signal, stopped));
+  process.once("exit", endScreen);
+  const forget = () => {
+    endScreen();
+    process.off("exit", endScreen);
+    signals.forEach((signal) => process.off(signal, stopped));
+  };
+  try {
+    const newSession = () => startWebKitSession(screen.display, binary);
+    const browser = await newSession();
+    return {
+      browser,
+      newSession,
+      async close() {
+        await browser.close();
+        forget();
+      },
+    };
+  } catch (error) {
+    forget();
+    throw error;
+  }
 }
 
 // A copy of the built site in a scratch folder, served on 127.0.0.1, so a

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "capture_options.h"
+#include "capture_progress.h"
 #include "frame_bmp.h"
 #include "gif_movie.h"
 #include "headless.h"
@@ -32,6 +33,7 @@ struct Capture {
   std::string imageFolder;  // private folder holding a copy of --image, or empty
   GifMovie movie;
   VideoMovie video;
+  CaptureProgress progress;
   int written = 0;
   bool writeFailed = false;
 };
@@ -128,12 +130,14 @@ void SaveFrame(Capture* capture, const HeadlessFrame& frame) {
     std::snprintf(name, sizeof name, "frame-%04d.bmp", number);
     std::string path = (fs::path(options.outDirectory) / name).string();
     if (!FrameBmpWrite(frame, path.c_str())) {
+      CaptureProgressClear(&capture->progress);
       std::fprintf(stderr, "vorn-capture: cannot write '%s'\n", path.c_str());
       capture->writeFailed = true;
     }
   }
   if (!options.gifPath.empty()) GifMovieAddFrame(&capture->movie, frame);
   if (!options.videoPath.empty()) VideoMovieAddFrame(&capture->video, frame);
+  CaptureProgressFrame(&capture->progress, number);
 }
 
 HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
@@ -153,18 +157,33 @@ HeadlessResult RunProgram(Capture* capture, const std::string& toolDirectory) {
   else
     config.onPass = [capture](int pass) { SetKeysForPass(*capture, pass); };
   config.onPresent = [capture](const HeadlessFrame& frame) { SaveFrame(capture, frame); };
+  CaptureProgressStart(&capture->progress, capture->options.frames);
   return HeadlessRun(config);
+}
+
+// What the summary line names after the frames: each file with its size.
+std::string OutputsWritten(const CaptureOptions& options) {
+  std::string text;
+  for (const std::string* path : {&options.gifPath, &options.videoPath}) {
+    std::error_code error;
+    const std::uintmax_t bytes = path->empty() ? 0 : fs::file_size(*path, error);
+    if (path->empty() || error) continue;
+    char size[32];
+    std::snprintf(size, sizeof size, " (%.1f MB)", bytes / 1e6);
+    text += (text.empty() ? ": " : ", ") + *path + size;
+  }
+  if (!options.outDirectory.empty()) text += (text.empty() ? ": " : ", ") + options.outDirectory + "/";
+  return text;
 }
 
 // The program's own exit code, unless the tool's part went wrong.
 int Finish(Capture* capture, const HeadlessResult& result) {
+  // A failed or incomplete output leaves its target as it was.
+  const bool gifComplete = capture->options.gifPath.empty() || GifMovieClose(&capture->movie);
+  const bool videoComplete =
+      capture->options.videoPath.empty() || VideoMovieClose(&capture->video);
+  CaptureProgressClear(&capture->progress);
   for (const std::string& line : result.debugTexts) std::fprintf(stderr, "%s\n", line.c_str());
-  bool gifComplete = true;
-  if (!capture->options.gifPath.empty()) {
-    gifComplete = GifMovieClose(&capture->movie);
-    if (!gifComplete) std::remove(capture->options.gifPath.c_str());
-  }
-  bool videoComplete = capture->options.videoPath.empty() || VideoMovieClose(&capture->video);
   if (result.hung) {
     std::fprintf(stderr, "vorn-capture: the demo did not quit after frame %d\n",
                  capture->options.frames);
@@ -184,6 +203,9 @@ int Finish(Capture* capture, const HeadlessResult& result) {
                  capture->written, capture->options.frames,
                  quitFrame > 0 ? " (the key script holds escape or space)" : "");
   }
+  if (result.exitCode == 0)
+    CaptureProgressSummary(&capture->progress, capture->written,
+                           OutputsWritten(capture->options).c_str());
   return result.exitCode;
 }
 

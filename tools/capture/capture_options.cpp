@@ -167,9 +167,10 @@ void CapturePrintHelp(std::FILE* out) {
     std::fputs(
         "  --video PATH   also write a video of the frames at exactly 30 a second,\n"
         "                 by PATH's extension: .mp4 is H.264 (plays nearly\n"
-        "                 everywhere), .webm is VP9 (sharper for its size, slower\n"
-        "                 to make); made under a temporary name beside PATH, which\n"
-        "                 is only replaced once the video is whole\n",
+        "                 everywhere), .webm is AV1 (Chrome, Edge and Firefox play\n"
+        "                 it, Safari where the device decodes AV1); made under a\n"
+        "                 temporary name beside PATH, which is only replaced once\n"
+        "                 the video is whole\n",
         out);
   std::fputs(
       "  --help         this text\n"

@@ -1,7 +1,10 @@
 #include "gif_movie.h"
 
-#include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdio>
+
+#include "partial_file.h"
 
 namespace {
 
@@ -64,10 +67,11 @@ bool WriteFrame(GifMovie* movie, const HeadlessFrame& frame) {
 
 }  // namespace
 
-// Opened here rather than by giflib, which would make the file readable by
-// its owner only.
+// Opened here rather than by giflib: under a temporary name, and readable
+// as a file the user made would be.
 bool GifMovieOpen(GifMovie* movie, const char* path) {
-  int descriptor = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  movie->path = path;
+  int descriptor = PartialFileOpen(movie->path, &movie->temporaryPath);
   if (descriptor < 0) return false;
   int error = 0;
   movie->file = EGifOpenFileHandle(descriptor, &error);
@@ -104,6 +108,12 @@ bool GifMovieClose(GifMovie* movie) {
   GifFreeMapObject(movie->screenColours);
   GifFreeMapObject(movie->frameColours);
   movie->screenColours = movie->frameColours = nullptr;
+  if (!movie->temporaryPath.empty()) {
+    if (complete && std::rename(movie->temporaryPath.c_str(), movie->path.c_str()) != 0)
+      complete = false;
+    if (!complete) std::remove(movie->temporaryPath.c_str());
+    movie->temporaryPath.clear();
+  }
   return complete;
 }
 

@@ -1,10 +1,9 @@
 #include "video_movie.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -19,6 +18,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "partial_file.h"
+
 namespace {
 
 const int kFramesPerSecond = 30;
@@ -27,9 +28,15 @@ struct VideoKind {
   const char* extension;
   const char* container;
   const char* encoder;
+  const char* settings;  // the encoder's options, NAME=VALUE:NAME=VALUE
 };
 
-const VideoKind kKinds[] = {{".mp4", "mp4", "libx264"}, {".webm", "webm", "libvpx-vp9"}};
+// Chosen by measuring (bench/README.md): the sizes, speeds and PSNR of
+// these and the other candidates on a steered and a plain run.
+const VideoKind kKinds[] = {
+    {".mp4", "mp4", "libx264", "preset=faster:tune=animation:motion-est=esa:crf=27"},
+    {".webm", "webm", "libsvtav1", "preset=11:crf=35:svtav1-params=enable-tf\\=0\\:enable-cdef\\=0"},
+};
 
 const VideoKind* KindOfPath(const std::string& path) {
   for (const VideoKind& kind : kKinds) {
@@ -39,6 +46,10 @@ const VideoKind* KindOfPath(const std::string& path) {
       return &kind;
   }
   return nullptr;
+}
+
+const char* EncoderName(const VideoMovie& movie, const VideoKind& kind) {
+  return movie.encoderName.empty() ? kind.encoder : movie.encoderName.c_str();
 }
 
 bool Fail(VideoMovie* movie, const std::string& why, int error = 0) {
@@ -58,47 +69,32 @@ bool WriteFailed(VideoMovie* movie, int error) {
   return Fail(movie, std::string("cannot write '") + movie->path + "'", error);
 }
 
-// A fresh file beside the target, readable as a file the user made would be
-// (mkstemp makes it for its owner only).
 bool MakeTemporaryFile(VideoMovie* movie) {
-  std::string pattern = movie->path + ".partial-XXXXXX";
-  int descriptor = mkstemp(pattern.data());
+  int descriptor = PartialFileOpen(movie->path, &movie->temporaryPath);
   if (descriptor < 0) return WriteFailed(movie, AVERROR(errno));
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
   close(descriptor);
-  movie->temporaryPath = pattern;
   return true;
 }
 
-// The encoder's settings. 4:2:0 pixels, 8 bits, H.264 High or VP9 profile
-// 0: what nearly every player plays; the demo's colours (grey-blue stars,
+// The encoder's settings. 4:2:0 pixels, 8 bits, H.264 High or AV1 Main:
+// what players and browsers play; the demo's colours (grey-blue stars,
 // beige rocks) lose next to nothing to the halved colour resolution.
 // Lossless coding would be three to ten times the size. A lone bright pixel
-// is costly for a block transform; what keeps the stars cheap is motion
-// search: stars and rocks move by whole pixels, so an exhaustive search
-// over many reference frames (x264's veryslow, libvpx's cpu-used 0) finds
-// most of them exactly. The quality levels are the coarsest that keep the
-// stars visible, at about a twentieth of the size of a GIF of the frames.
-AVDictionary* EncoderSettings(const VideoMovie& movie) {
+// is costly for a block transform; what keeps the stars cheap is finding
+// where they went: stars and rocks move by whole pixels, which x264's
+// exhaustive motion search and AV1's screen-content tools (palettes, copies
+// within the frame) find exactly. The quality levels are the coarsest that
+// keep the stars visible and the picture at 35 dB PSNR or more.
+AVDictionary* EncoderSettings(const VideoMovie& movie, const VideoKind& kind) {
   AVDictionary* settings = nullptr;
-  if (movie.webm) {
-    av_dict_set(&settings, "crf", "41", 0);
-    av_dict_set(&settings, "deadline", "good", 0);
-    av_dict_set(&settings, "cpu-used", "0", 0);
-    av_dict_set(&settings, "row-mt", "1", 0);
-  } else {
-    av_dict_set(&settings, "preset", "veryslow", 0);
-    av_dict_set(&settings, "crf", "27", 0);
-    av_dict_set(&settings, "x264-params", "me=esa:merange=24", 0);
-  }
+  av_dict_parse_string(&settings, movie.settings.empty() ? kind.settings : movie.settings.c_str(),
+                       "=", ":", 0);
   return settings;
 }
 
 bool OpenEncoder(VideoMovie* movie, int width, int height) {
   const VideoKind* kind = KindOfPath(movie->path);
-  const AVCodec* codec = avcodec_find_encoder_by_name(kind->encoder);
+  const AVCodec* codec = avcodec_find_encoder_by_name(EncoderName(*movie, *kind));
   AVCodecContext* encoder = movie->encoder = avcodec_alloc_context3(codec);
   if (encoder == nullptr) return Fail(movie, "out of memory");
   encoder->width = width;
@@ -115,10 +111,17 @@ bool OpenEncoder(VideoMovie* movie, int width, int height) {
   encoder->color_trc = AVCOL_TRC_BT709;
   if (movie->container->oformat->flags & AVFMT_GLOBALHEADER)
     encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  AVDictionary* settings = EncoderSettings(*movie);
+  AVDictionary* settings = EncoderSettings(*movie, *kind);
   int error = avcodec_open2(encoder, codec, &settings);
+  // What the encoder leaves in the dictionary it did not know.
+  const AVDictionaryEntry* unknown = av_dict_get(settings, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+  std::string unknownName = unknown != nullptr ? unknown->key : "";
   av_dict_free(&settings);
-  if (error < 0) return Fail(movie, std::string("cannot start the encoder ") + kind->encoder, error);
+  if (error < 0)
+    return Fail(movie, std::string("cannot start the encoder ") + EncoderName(*movie, *kind), error);
+  if (!unknownName.empty())
+    return Fail(movie, std::string("the encoder ") + EncoderName(*movie, *kind) +
+                           " has no setting '" + unknownName + "'");
   AVStream* stream = movie->container->streams[0];
   stream->time_base = encoder->time_base;
   stream->avg_frame_rate = encoder->framerate;
@@ -210,10 +213,12 @@ bool VideoMovieOpen(VideoMovie* movie, const char* path) {
   const VideoKind* kind = KindOfPath(movie->path);
   if (kind == nullptr) return Fail(movie, "not a .mp4 or .webm file");
   movie->webm = std::strcmp(kind->container, "webm") == 0;
-  // The tool reports a failure in one line of its own.
+  // The tool reports a failure in one line of its own. SVT-AV1 writes its
+  // own lines unless its variable says otherwise (a user's setting stands).
   av_log_set_level(AV_LOG_QUIET);
-  if (avcodec_find_encoder_by_name(kind->encoder) == nullptr)
-    return Fail(movie, std::string("this FFmpeg has no ") + kind->encoder + " encoder");
+  setenv("SVT_LOG", "0", 0);
+  if (avcodec_find_encoder_by_name(EncoderName(*movie, *kind)) == nullptr)
+    return Fail(movie, std::string("this FFmpeg has no ") + EncoderName(*movie, *kind) + " encoder");
   if (!MakeTemporaryFile(movie)) return false;
   // "file:" keeps a name with a colon from being taken for a protocol.
   std::string url = "file:" + movie->temporaryPath;

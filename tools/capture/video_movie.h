@@ -1,5 +1,5 @@
 // Presented frames as a video at the demo's pace, 30 frames a second:
-// H.264 in MP4 or VP9 in WebM, by the file's extension, encoded by FFmpeg's
+// H.264 in MP4 or AV1 in WebM, by the file's extension, encoded by FFmpeg's
 // libraries. The frames stream through; nothing of them is kept. The file
 // is written beside the target under a temporary name and renamed over it
 // only when it is whole.
@@ -24,6 +24,8 @@ struct VideoMovie {
   AVPacket* packet = nullptr;
   std::uint32_t palette[256] = {};       // the present's palette as the converter reads it
   std::string path;
+  std::string encoderName;  // empty: the extension's own encoder, with its own settings
+  std::string settings;     // empty: the encoder's own; else NAME=VALUE:NAME=VALUE
   std::string temporaryPath;
   std::int64_t frames = 0;
   bool webm = false;
