@@ -1,6 +1,6 @@
 // The picture on the page, drawn in device pixels from the frame canvas
-// (#screen, 640 x 480, which stays as the program leaves it and is never
-// shown): a second canvas after it, #view, the largest 4:3 box of the room
+// (#screen, 640 x 480, which stays as the program leaves it and is shown
+// only until a worker has painted the picture): a second canvas after it, #view, the largest 4:3 box of the room
 // it is given, sharp at any size and exact at a whole multiple; with
 // integer scaling whole multiples only, black around it. It is painted
 // (picture_painter.js) in a worker where a worker has WebGL, so that the
@@ -54,17 +54,22 @@ function vornPictureScaler({frame, integer = false}) {
     renew();
     painter = vornPagePainter(picture, frame);
     painter.place(fit);
+    frame.style.visibility = "hidden";
   };
   // In a worker where a worker has WebGL; else with WebGL here, where the
   // page has it: a worker's 2D picture is drawn by the processor, and
   // WebKit, whose workers have no WebGL, still repaints it on the page's
   // thread. Else in a worker with its 2D context, else here.
-  if (vornOffscreenWebGl()) painter = vornWorkerPainter(picture, paintHere);
+  if (vornOffscreenWebGl()) painter = vornWorkerPainter(picture, paintHere, () => vornUncover(frame));
   if (!painter) painter = vornPagePainter(picture, frame, true);
   if (!painter) {
     renew();
-    painter = vornWorkerPainter(picture, paintHere) || vornPagePainter(picture, frame);
+    painter = vornWorkerPainter(picture, paintHere, () => vornUncover(frame)) || vornPagePainter(picture, frame);
   }
+  // Until a worker has painted its first frame, the frame canvas under
+  // the picture shows the frames (nearest neighbour), so that the first
+  // one is not held up by the worker's start.
+  if (painter.inWorker) frame.style.visibility = "visible";
 
   const fitIn = (box, ratio) => vornPictureFit(Math.floor(box.width * ratio), Math.floor(box.height * ratio),
                                                {integer, frameWidth: frame.width, frameHeight: frame.height});
@@ -144,6 +149,13 @@ function vornPictureCanvas(frame, old = null) {
   return picture;
 }
 
+// Called once a worker's picture shows (its canvas lies over the frame
+// canvas): the frame canvas is hidden again two animation frames later,
+// when the worker's first frame has surely reached the screen.
+function vornUncover(frame) {
+  requestAnimationFrame(() => requestAnimationFrame(() => { frame.style.visibility = "hidden"; }));
+}
+
 // Whether an OffscreenCanvas has WebGL here, as it has in a worker (a
 // WebKit without WebGL in workers gives it to no OffscreenCanvas).
 function vornOffscreenWebGl() {
@@ -160,44 +172,61 @@ function vornOffscreenWebGl() {
 // Painting in a worker, which is handed the picture's canvas: each frame's
 // pixels are copied into a buffer sent to it; while it still paints one,
 // only the newest frame waits (in the same buffer). Buffers come back to be
-// filled again, so that after the first frames none is made. Null where
-// the browser has no OffscreenCanvas or no worker for it; failed() is
-// called should the worker fail later.
-function vornWorkerPainter(picture, failed) {
+// filled again, so that after the first frames none is made. The worker is
+// started with the first frame, so that its start holds up no frame (the
+// frame canvas shows them meanwhile). Null where the browser has no
+// OffscreenCanvas or no worker for it; failed() is called should the
+// worker fail, painted() once it has painted its first frame.
+function vornWorkerPainter(picture, failed, painted) {
   if (typeof Worker !== "function" || typeof picture.transferControlToOffscreen !== "function") return null;
-  let worker;
-  try {
-    worker = new Worker(VORN_PAINTER_SCRIPT);
-    const canvas = picture.transferControlToOffscreen();
-    worker.postMessage({canvas}, [canvas]);
-  } catch (error) {
-    if (worker) worker.terminate();
-    return null;
-  }
+  let worker = null;
+  let fit = null;
   const spare = [];
   let painting = false;  // a frame sent that the worker has not answered
   let waiting = null;    // the newest frame, {buffer, width, height}, once the worker answers
+  let first = true;
   const send = () => {
     worker.postMessage(waiting, [waiting.buffer]);
     waiting = null;
     painting = true;
   };
-  worker.addEventListener("message", ({data}) => {
-    if (data.painter) picture.dataset.painter = data.painter;
-    if (data.buffer) spare.push(data.buffer);
-    if (!data.drawn) return;
-    painting = false;
-    if (waiting) send();
-  });
-  worker.addEventListener("error", (event) => {
-    event.preventDefault();
-    worker.terminate();
-    console.warn(`Vorn: the picture is painted on the page's thread (${event.message || "its worker failed"})`);
+  const fail = (why) => {
+    if (worker) worker.terminate();
+    console.warn(`Vorn: the picture is painted on the page's thread (${why})`);
     failed();
-  });
+  };
+  const start = () => {
+    try {
+      worker = new Worker(VORN_PAINTER_SCRIPT);
+      const canvas = picture.transferControlToOffscreen();
+      worker.postMessage({canvas, fit}, [canvas]);
+    } catch (error) {
+      fail(error.message);
+      return false;
+    }
+    worker.addEventListener("message", ({data}) => {
+      if (data.painter) picture.dataset.painter = data.painter;
+      if (data.buffer) spare.push(data.buffer);
+      if (!data.drawn) return;
+      if (first) painted();
+      first = false;
+      painting = false;
+      if (waiting) send();
+    });
+    worker.addEventListener("error", (event) => {
+      event.preventDefault();
+      fail(event.message || "its worker failed");
+    });
+    return true;
+  };
   return {
-    place(fit) { worker.postMessage({fit}); },
+    inWorker: true,
+    place(next) {
+      fit = next;
+      if (worker) worker.postMessage({fit});
+    },
     show(image) {
+      if (!worker && !start()) return;
       let buffer = waiting ? waiting.buffer : spare.pop();
       while (buffer && buffer.byteLength !== image.data.length) buffer = spare.pop();  // a new frame size
       if (!buffer) buffer = new ArrayBuffer(image.data.length);
