@@ -91,9 +91,17 @@ async function levelsOff(page, m) {
   return worst;
 }
 
-// Once the picture's canvas has the size of its box (a worker's canvas
-// takes its new size when the worker has painted it; 3 s at most).
+// Once the stage holds still (a full-screen change can take a while) and
+// the picture's canvas has the size of its box (a worker's canvas takes
+// its new size when the worker has painted it); 3 s at most each.
 async function measured(page) {
+  const stageSize = () => page.evaluate(() => `${stage.clientWidth} ${stage.clientHeight}`);
+  for (let last = "", tries = 0; tries < 10; ++tries) {
+    const now = await stageSize();
+    if (now === last) break;
+    last = now;
+    await new Promise((resolve) => setTimeout(resolve, 300));
+  }
   await waitInPage(page, "the picture's new size", () => {
     const picture = document.getElementById("view");
     const rect = picture.getBoundingClientRect();
