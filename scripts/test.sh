@@ -20,7 +20,7 @@ test_packages=(
   cmake ninja-build g++ clang
   libgtest-dev libbenchmark-dev libsdl2-dev libgif-dev libpng-dev
   pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  xvfb xdotool x11-apps netpbm desktop-file-utils dpkg-dev
+  xvfb xdotool x11-apps netpbm imagemagick desktop-file-utils dpkg-dev
 )
 
 stage_packages() { vorn_ensure_packages "${test_packages[@]}"; }
@@ -103,8 +103,8 @@ stage_arm() {
 }
 
 # The end-to-end checks alone, to measure how reliably they pass: the Xvfb
-# check, the desktop check and the wine check (or those named in
-# VORN_E2E_CHECKS), each VORN_E2E_REPEAT times in a row. Only run by name:
+# check, the desktop check, the scaling check and the wine check (or those
+# named in VORN_E2E_CHECKS), each VORN_E2E_REPEAT times in a row. Only run by name:
 # the test and windows stages already run each check once.
 stage_e2e() {
   local runs=${VORN_E2E_REPEAT:-1} check summary=() failed=0
@@ -113,13 +113,13 @@ stage_e2e() {
     return 2
   fi
   local checks
-  read -ra checks <<<"${VORN_E2E_CHECKS:-xvfb desktop wine}"
+  read -ra checks <<<"${VORN_E2E_CHECKS:-xvfb desktop scaling wine}"
   local wine=no
   for check in "${checks[@]}"; do
     case $check in
-      xvfb | desktop) ;;
+      xvfb | desktop | scaling) ;;
       wine) wine=yes ;;
-      *) echo "vorn: no end-to-end check named '$check' (xvfb, desktop, wine)" >&2; return 2 ;;
+      *) echo "vorn: no end-to-end check named '$check' (xvfb, desktop, scaling, wine)" >&2; return 2 ;;
     esac
   done
   # Only what the chosen checks run is installed and built.
@@ -134,6 +134,7 @@ stage_e2e() {
     case $check in
       xvfb) repeat_e2e xvfb "$runs" 300 tests/e2e/xvfb_test.sh build/ci/bin/vorn build/ci/bin/vorn_wm_close ;;
       desktop) repeat_e2e desktop "$runs" 300 tests/e2e/desktop_test.sh build/ci/bin/vorn ;;
+      scaling) repeat_e2e scaling "$runs" 180 tests/e2e/scaling_test.sh build/ci/bin/vorn ;;
       wine) repeat_e2e wine "$runs" 900 tests/e2e/wine_test.sh build/windows-x64/bin/vorn.exe ;;
     esac
     summary+=("$check passed $passed of $runs")

@@ -43,11 +43,13 @@ TEST(StartOptions, TakesWindowShotsHelpAndVersion) {
   EXPECT_TRUE(none.ok);
   EXPECT_EQ(none.options.action, StartOptions::Action::Run);
   EXPECT_FALSE(none.options.window);
+  EXPECT_FALSE(none.options.integerScaling);
   EXPECT_TRUE(none.options.shotsFolder.empty());
 
-  Parsed both = Parse({"--shots", scratch.path, "--window"});
+  Parsed both = Parse({"--shots", scratch.path, "--window", "--integer-scaling"});
   EXPECT_TRUE(both.ok) << both.error;
   EXPECT_TRUE(both.options.window);
+  EXPECT_TRUE(both.options.integerScaling);
   EXPECT_EQ(both.options.shotsFolder, scratch.path);
   EXPECT_EQ(Parse({"--shots=" + scratch.path}).options.shotsFolder, scratch.path);
   EXPECT_EQ(Parse({"--record", scratch / "run"}).options.recordPath, scratch / "run");
@@ -68,6 +70,7 @@ TEST(StartOptions, RefusesWhatItDoesNotTakeInOneLine) {
       {{"-w"}, "unknown option '-w'"},
       {{"frames"}, "unexpected argument 'frames'"},
       {{"--window", "--window"}, "--window is given twice"},
+      {{"--integer-scaling", "--integer-scaling"}, "--integer-scaling is given twice"},
       {{"--shots"}, "--shots needs a folder"},
       {{"--shots="}, "--shots: an empty folder name"},
       {{"--shots", scratch / "missing"}, "--shots '" + scratch / "missing" + "': no such folder"},
@@ -98,7 +101,7 @@ TEST(StartOptions, HelpNamesEveryOptionAndKey) {
   std::fclose(out);
   const std::string help(text, size);
   std::free(text);
-  for (const char* word : {"--window", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
+  for (const char* word : {"--window", "--integer-scaling", "--shots DIR", "--help", "--version", "Alt+Enter", "F12",
                            ".png", "Escape", "Left", "Down", "D-pad", "left stick", "Start",
                            "East", "vorn-capture", "share/vorn", "--record FILE",
                            "--replay FILE", "Pause", "Back", ". and ,", "> and <", "J and L",
@@ -114,17 +117,45 @@ void ExpectRect(const PictureRect& rect, int x, int y, int width, int height) {
   EXPECT_EQ(rect.height, height);
 }
 
-TEST(PictureFit, WholeMultiplesCentredAndTheAspectKeptBelowOne) {
-  ExpectRect(PictureFit(640, 480, 640, 480), 0, 0, 640, 480);
-  ExpectRect(PictureFit(1024, 768, 640, 480), 192, 144, 640, 480);
-  ExpectRect(PictureFit(1920, 1080, 640, 480), 320, 60, 1280, 960);
-  ExpectRect(PictureFit(1279, 960, 640, 480), 319, 240, 640, 480);
-  // A high-DPI drawable twice the window's 1280 x 720: three times, sharp.
-  ExpectRect(PictureFit(2560, 1440, 640, 480), 320, 0, 1920, 1440);
-  // Smaller than the picture: as large as fits, still 4:3.
-  ExpectRect(PictureFit(500, 400, 640, 480), 0, 12, 500, 375);
-  ExpectRect(PictureFit(1000, 300, 640, 480), 300, 0, 400, 300);
-  ExpectRect(PictureFit(0, 480, 640, 480), 0, 0, 0, 0);
+// Every screen and window size the picture meets: the box it fills by
+// default, the multiple it is enlarged by on the way there (bounded by the
+// largest texture and the pixel budget), and the whole multiples of integer
+// scaling, each centred.
+TEST(PictureFit, BoxMultipleAndWholeMultiplesForEveryScreen) {
+  struct Row {
+    int width, height, largestSide;
+    long long budget;
+    PictureRect box;
+    int multiple;
+    PictureRect whole;
+  };
+  constexpr long long k16M = kPictureScalePixelBudget;
+  const Row rows[] = {
+      {1366, 768, 16384, k16M, {171, 0, 1024, 768}, 2, {363, 144, 640, 480}},
+      {1280, 800, 16384, k16M, {107, 0, 1066, 800}, 2, {320, 160, 640, 480}},
+      {1920, 1080, 16384, k16M, {240, 0, 1440, 1080}, 3, {320, 60, 1280, 960}},
+      {2560, 1440, 16384, k16M, {320, 0, 1920, 1440}, 3, {320, 0, 1920, 1440}},
+      {3840, 2160, 16384, k16M, {480, 0, 2880, 2160}, 5, {640, 120, 2560, 1920}},
+      {640, 480, 0, k16M, {0, 0, 640, 480}, 1, {0, 0, 640, 480}},
+      // An odd window, and one smaller than the picture.
+      {1001, 757, 16384, k16M, {0, 3, 1001, 750}, 2, {180, 138, 640, 480}},
+      {500, 400, 16384, k16M, {0, 12, 500, 375}, 1, {0, 12, 500, 375}},
+      // High DPI: a 1440 x 900 window's drawable at twice its size.
+      {2880, 1800, 16384, k16M, {240, 0, 2400, 1800}, 4, {480, 180, 1920, 1440}},
+      // 8K: 9 times would exceed the budget, 7 is the largest under it;
+      // a renderer whose textures end at 4096 allows 6.
+      {7680, 4320, 16384, k16M, {960, 0, 5760, 4320}, 7, {960, 0, 5760, 4320}},
+      {7680, 4320, 4096, k16M, {960, 0, 5760, 4320}, 6, {960, 0, 5760, 4320}},
+      {0, 480, 16384, k16M, {0, 0, 0, 0}, 1, {0, 0, 0, 0}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
+    const PictureRect box = PictureFitBox(row.width, row.height, 640, 480);
+    ExpectRect(box, row.box.x, row.box.y, row.box.width, row.box.height);
+    EXPECT_EQ(PictureFitMultiple(box, 640, 480, row.largestSide, row.budget), row.multiple);
+    const PictureRect whole = PictureFit(row.width, row.height, 640, 480);
+    ExpectRect(whole, row.whole.x, row.whole.y, row.whole.width, row.whole.height);
+  }
   ExpectRect(PictureFit(640, 480, 0, 480), 0, 0, 0, 0);
 }
 

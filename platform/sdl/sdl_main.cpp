@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   if (!SdlRunsStart(options.recordPath.empty() ? nullptr : options.recordPath.c_str(),
                     options.replayPath.empty() ? nullptr : options.replayPath.c_str()))
     return 2;
-  SdlScreenConfigure(options.window, options.shotsFolder.c_str());
+  SdlScreenConfigure(options.window, options.integerScaling, options.shotsFolder.c_str());
   SDL_SetMainReady();
   OfferVisibleDrivers();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {

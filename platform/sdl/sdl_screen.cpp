@@ -1,7 +1,10 @@
 // The screen under the software DirectDraw: one window, full screen on the
 // desktop or a resizable window, and one streaming texture the 8-bit frames
-// are expanded into at present time, drawn scaled by whole multiples into
-// the middle of the window's drawable, black around it.
+// are expanded into at present time. By default the frame fills the largest
+// 4:3 box of the window's drawable, sharp: enlarged by a whole multiple
+// (nearest neighbour) into a target texture, which is filtered down to the
+// box (bilinear); with integer scaling it is drawn by whole multiples only.
+// Black around it either way.
 #include <SDL.h>
 
 #include <cstdint>
@@ -30,7 +33,12 @@ struct SdlScreen {
   SDL_Texture* texture = nullptr;  // modeWidth x modeHeight, 32-bit colours
   int modeWidth = 0;
   int modeHeight = 0;
+  // The frame enlarged enlargedMultiple times, remade only when the box
+  // asks for another multiple; null when not needed or not to be had.
+  SDL_Texture* enlarged = nullptr;
+  int enlargedMultiple = 0;
   bool startInWindow = false;
+  bool integerScaling = false;
   bool fullscreen = false;   // as the window is now; false until it opens
   bool minimized = false;
   bool hidden = false;       // unmapped, as some desktops do instead of minimising
@@ -53,22 +61,83 @@ void SdlScreenReport(const char* what) {
   HostDebugText(line);
 }
 
+// The format of both textures: the window's own where it is 32-bit RGB,
+// so that the software renderer copies and filters them without converting.
+Uint32 SdlScreenTextureFormat() {
+  const Uint32 rgb = SDL_PIXELFORMAT_RGB888;
+  const Uint32 argb = SDL_PIXELFORMAT_ARGB8888;
+  return screen.window != nullptr && SDL_GetWindowPixelFormat(screen.window) == rgb ? rgb : argb;
+}
+
+// The renderer's largest texture side; 0 for no limit.
+int SdlScreenLargestTexture() {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(screen.renderer, &info) != 0) return 0;
+  const int width = info.max_texture_width;
+  const int height = info.max_texture_height;
+  return width > 0 && (height <= 0 || width < height) ? width : height;
+}
+
+void SdlScreenDropEnlarged() {
+  if (screen.enlarged != nullptr) SDL_DestroyTexture(screen.enlarged);
+  screen.enlarged = nullptr;
+  screen.enlargedMultiple = 0;
+}
+
+// The target texture for multiple, made when the multiple changes. One that
+// cannot be made is reported once and not asked for again at that multiple.
+SDL_Texture* SdlScreenEnlarged(int multiple) {
+  if (multiple == screen.enlargedMultiple) return screen.enlarged;
+  SdlScreenDropEnlarged();
+  screen.enlargedMultiple = multiple;
+  screen.enlarged = SDL_CreateTexture(screen.renderer, SdlScreenTextureFormat(), SDL_TEXTUREACCESS_TARGET,
+                                      screen.modeWidth * multiple, screen.modeHeight * multiple);
+  if (screen.enlarged == nullptr) {
+    SdlScreenReport("the picture is filtered without enlarging it first");
+    return nullptr;
+  }
+  SDL_SetTextureBlendMode(screen.enlarged, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(screen.enlarged, SDL_ScaleModeLinear);
+  return screen.enlarged;
+}
+
+// The texture to copy into box: the frame itself at a whole multiple (with
+// integer scaling always but below the frame's size) and below the frame's
+// size (then filtered); otherwise the frame enlarged by the smallest
+// multiple that covers the box, to be filtered down to it.
+SDL_Texture* SdlScreenSource(const PictureRect& box) {
+  const int multiple = PictureFitMultiple(box, screen.modeWidth, screen.modeHeight,
+                                          SdlScreenLargestTexture(), kPictureScalePixelBudget);
+  const bool whole = box.width == screen.modeWidth * multiple && box.height == screen.modeHeight * multiple;
+  SDL_Texture* enlarged = nullptr;
+  if (!screen.integerScaling && !whole && multiple > 1) enlarged = SdlScreenEnlarged(multiple);
+  const bool nearest = whole || enlarged != nullptr;
+  SDL_SetTextureScaleMode(screen.texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+  if (enlarged == nullptr || SDL_SetRenderTarget(screen.renderer, enlarged) != 0) return screen.texture;
+  SDL_RenderCopy(screen.renderer, screen.texture, nullptr, nullptr);
+  SDL_SetRenderTarget(screen.renderer, nullptr);
+  return enlarged;
+}
+
 // The whole frame again, in its place for the drawable's size now: at each
 // present, and whenever the window changes between presents.
 void SdlScreenRedraw() {
   if (screen.renderer == nullptr) return;
-  SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(screen.renderer);
   int outputWidth = 0;
   int outputHeight = 0;
+  PictureRect place = {0, 0, 0, 0};
   if (screen.texture != nullptr &&
       SDL_GetRendererOutputSize(screen.renderer, &outputWidth, &outputHeight) == 0) {
-    const PictureRect place = PictureFit(outputWidth, outputHeight, screen.modeWidth,
-                                         screen.modeHeight);
+    place = screen.integerScaling
+                ? PictureFit(outputWidth, outputHeight, screen.modeWidth, screen.modeHeight)
+                : PictureFitBox(outputWidth, outputHeight, screen.modeWidth, screen.modeHeight);
+  }
+  SDL_Texture* source = place.width > 0 && place.height > 0 ? SdlScreenSource(place) : nullptr;
+  SDL_SetRenderDrawColor(screen.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(screen.renderer);
+  if (source != nullptr) {
     const SDL_Rect target = {place.x, place.y, place.width, place.height};
-    if (target.w > 0 && target.h > 0) {
-      SDL_RenderCopy(screen.renderer, screen.texture, nullptr, &target);
-    }
+    SDL_RenderCopy(screen.renderer, source, nullptr, &target);
   }
   SDL_RenderPresent(screen.renderer);
 }
@@ -144,8 +213,9 @@ bool SdlScreenReportLoss(HostEvent* reported) {
 
 }  // namespace
 
-void SdlScreenConfigure(bool startInWindow, const char* shotsFolder) {
+void SdlScreenConfigure(bool startInWindow, bool integerScaling, const char* shotsFolder) {
   screen.startInWindow = startInWindow;
+  screen.integerScaling = integerScaling;
   SdlShotsConfigure(shotsFolder);
 }
 
@@ -200,12 +270,13 @@ bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
     return true;
   }
   HostRestoreDisplayMode();
-  screen.texture = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_ARGB8888,
+  screen.texture = SDL_CreateTexture(screen.renderer, SdlScreenTextureFormat(),
                                      SDL_TEXTUREACCESS_STREAMING, width, height);
   if (screen.texture == nullptr) {
     SdlScreenReport("the display mode could not be set");
     return false;
   }
+  SDL_SetTextureBlendMode(screen.texture, SDL_BLENDMODE_NONE);
   if (!SdlShotsSetMode(width, height)) {
     SDL_DestroyTexture(screen.texture);
     screen.texture = nullptr;
@@ -218,6 +289,7 @@ bool HostSetDisplayMode(int width, int height, int bitsPerPixel) {
 }
 
 void HostRestoreDisplayMode() {
+  SdlScreenDropEnlarged();
   if (screen.texture != nullptr) SDL_DestroyTexture(screen.texture);
   screen.texture = nullptr;
   screen.modeWidth = 0;

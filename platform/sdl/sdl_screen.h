@@ -8,9 +8,10 @@
 union SDL_Event;
 
 // Called by main before WinMain, from the command line: whether the screen
-// opens as a window rather than full screen, and the folder screenshots go
-// to ("" for the current one; the text is copied).
-void SdlScreenConfigure(bool startInWindow, const char* shotsFolder);
+// opens as a window rather than full screen, whether the picture is scaled
+// by whole multiples only, and the folder screenshots go to ("" for the
+// current one; the text is copied).
+void SdlScreenConfigure(bool startInWindow, bool integerScaling, const char* shotsFolder);
 
 // Called by HostPumpEvents for every window event: keeps the picture's
 // place up to date and follows minimising and, in full screen, the focus.

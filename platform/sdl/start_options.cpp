@@ -70,6 +70,7 @@ bool TakeValueOption(const char* name, int argc, char** argv, int* i, bool* give
 
 bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string* error) {
   bool windowGiven = false;
+  bool integerGiven = false;
   bool shotsGiven = false;
   bool recordGiven = false;
   bool replayGiven = false;
@@ -87,6 +88,12 @@ bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string
       if (windowGiven) return Fail(error, "--window is given twice");
       windowGiven = true;
       options->window = true;
+      continue;
+    }
+    if (std::strcmp(argument, "--integer-scaling") == 0) {
+      if (integerGiven) return Fail(error, "--integer-scaling is given twice");
+      integerGiven = true;
+      options->integerScaling = true;
       continue;
     }
     bool failed = false;
@@ -112,7 +119,8 @@ bool StartOptionsParse(StartOptions* options, int argc, char** argv, std::string
 
 void StartOptionsPrintHelp(std::FILE* out) {
   std::fputs(
-      "usage: vorn [--window] [--shots DIR] [--record FILE] [--replay FILE]\n"
+      "usage: vorn [--window] [--integer-scaling] [--shots DIR]\n"
+      "            [--record FILE] [--replay FILE]\n"
       "\n"
       "Vorn Game Console: 600 falling stars and 45 bouncing rocks on a 640 x 480,\n"
       "256-colour display, full screen unless --window is given.\n"
@@ -120,6 +128,11 @@ void StartOptionsPrintHelp(std::FILE* out) {
       "Options:\n"
       "  --window       start in a window, sized to the largest whole multiple of\n"
       "                 640 x 480 that fits the desktop; it can be resized\n"
+      "  --integer-scaling\n"
+      "                 scale the picture by whole multiples only, black around it\n"
+      "                 (by default it fills the largest 4:3 box of the screen or\n"
+      "                 window, sharp: enlarged by a whole multiple, then filtered\n"
+      "                 down to the box)\n"
       "  --shots DIR    save F12 screenshots in DIR (default: the current folder)\n"
       "  --record FILE  write the run (its seed and the keys of every frame) to FILE\n"
       "                 when it ends, to be played again with --replay or\n"

@@ -10,6 +10,7 @@ struct StartOptions {
   enum class Action { Run, Help, Version };
   Action action = Action::Run;
   bool window = false;      // --window: start in a window, not full screen
+  bool integerScaling = false;  // --integer-scaling: whole multiples only, black around
   std::string shotsFolder;  // --shots DIR; empty: screenshots go to the current folder
   std::string recordPath;   // --record FILE; empty: the run is not recorded
   std::string replayPath;   // --replay FILE; empty: the keys steer

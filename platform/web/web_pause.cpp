@@ -15,6 +15,7 @@ struct WebPauseState {
   bool byUser = false;
   bool byHiding = false;
   bool ending = false;
+  bool told = false;        // the page has been told that the run holds
   unsigned heldBefore = 0;  // what the program had been told it holds when the hold began
 };
 
@@ -42,6 +43,15 @@ EM_JS(void, WebPauseWake, (), {
 
 bool Holds() { return !pause.ending && (pause.byUser || pause.byHiding); }
 
+// The page hears that the run holds once it does (WebPauseWait): a frame
+// made before the pause may still be on its way to the screen until then.
+// It hears at once that the run goes on.
+void TellGoingOn() {
+  if (!pause.told) return;
+  pause.told = false;
+  WebPauseTell(0);
+}
+
 // Applies a change of the reasons to hold; the program hears on resuming
 // how its keys changed meanwhile.
 void Change(bool byUser, bool byHiding) {
@@ -50,12 +60,10 @@ void Change(bool byUser, bool byHiding) {
   pause.byUser = byUser;
   pause.byHiding = byHiding;
   const bool after = Holds();
-  if (before == after) return;
-  if (!after) {
-    WebKeysReportSince(pause.heldBefore);
-    WebPauseWake();
-  }
-  WebPauseTell(after ? 1 : 0);
+  if (before == after || after) return;
+  WebKeysReportSince(pause.heldBefore);
+  WebPauseWake();
+  TellGoingOn();
 }
 
 }  // namespace
@@ -73,7 +81,7 @@ void WebPauseEnd() {
   if (!before) return;
   WebKeysReportSince(pause.heldBefore);
   WebPauseWake();
-  WebPauseTell(0);
+  TellGoingOn();
 }
 
 bool WebPaused() { return Holds(); }
@@ -82,6 +90,10 @@ void WebPauseNudge() { WebPauseWake(); }
 
 void WebPauseWait() {
   while (Holds() && !WebRunsBusy()) {
+    if (!pause.told) {
+      pause.told = true;
+      WebPauseTell(1);
+    }
     const bool lookAtPads = !pause.byHiding && WebGamepadsPresent();
     WebPauseSleep(lookAtPads ? kPadLookMs : 0);
     if (lookAtPads && Holds()) WebGamepadsRead();

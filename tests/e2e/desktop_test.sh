@@ -227,9 +227,11 @@ check_options() {
 # --- a window ---------------------------------------------------------------------------
 
 # 1400 x 1100 holds the picture twice with room to spare, not three times.
+# Integer scaling, so that the picture is whole multiples at every size
+# (scaling_test.sh checks the default fill of a resized window).
 check_window_and_resizing() {
   # shellcheck disable=SC2086
-  open_vorn window $in_window --window || return
+  open_vorn window $in_window --window --integer-scaling || return
   pass "--window: a 1280x960 window, centred"
   check_picture "--window" window_2x 0 0 2
   check_moving window_2x "--window"
@@ -276,7 +278,7 @@ check_window_and_resizing() {
 
 # shellcheck disable=SC2086  # the places are four numbers each
 check_alt_enter() {
-  open_vorn toggle $in_window --window || return
+  open_vorn toggle $in_window --window --integer-scaling || return
   if press_alt_enter "Alt+Enter in a window" $full_screen; then
     check_picture "Alt+Enter to full screen" toggle_full 60 70 2
     check_moving toggle_full "full screen after Alt+Enter"
@@ -548,7 +550,7 @@ check_focus_in_window() {
 # the focus comes back.
 check_switch_away() {
   # shellcheck disable=SC2086
-  open_vorn away $full_screen || return
+  open_vorn away $full_screen --integer-scaling || return
   start_other || { fail "switching away: no other window"; return; }
   key windowfocus "$other"
   local ticks changed=no

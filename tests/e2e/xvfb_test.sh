@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo itself, end to end, on a virtual X screen through SDL's X11
 # driver: it must refuse to start without a display, show the scene inside
-# the letterboxed picture (scaled by whole multiples, sharp), answer held
-# keys, and quit with exit code 0.
+# the letterboxed picture (with --integer-scaling: whole multiples, so that
+# every pixel of the frame can be read back), answer held keys, and quit
+# with exit code 0. scaling_test.sh checks the default fill.
 #   xvfb_test.sh path/to/vorn [path/to/wm_close]
 # wm_close (built beside the tests) asks the window to close as a window
 # manager does; without it that check is left out.
@@ -35,7 +36,7 @@ start_screen() {
 }
 
 start_vorn() {
-  DISPLAY=$display SDL_VIDEODRIVER=x11 "$vorn" >"$work/$1.out" 2>"$work/$1.err" &
+  DISPLAY=$display SDL_VIDEODRIVER=x11 "$vorn" --integer-scaling >"$work/$1.out" 2>"$work/$1.err" &
   vorn_pid=$!
 }
 

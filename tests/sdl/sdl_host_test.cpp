@@ -148,7 +148,7 @@ class SdlDesktop : public ::testing::Test {
   // Opens the screen, full screen or a window, with screenshots going to
   // the test's folder, and empties the queue of what opening it caused.
   void Open(bool window) {
-    SdlScreenConfigure(window, shots.c_str());
+    SdlScreenConfigure(window, false, shots.c_str());
     ASSERT_TRUE(HostOpenScreen("Vorn Game Console", 640, 480));
     ASSERT_TRUE(HostSetDisplayMode(640, 480, 8));
     SDL_PumpEvents();

@@ -18,8 +18,10 @@ describe("the scene in a browser", () => {
     });
   });
 
-  test("in a 1920 x 1080 window the picture is a whole multiple, 4:3, black around", async () => {
+  test("with integer scaling, in a 1920 x 1080 window the picture is a whole multiple, 4:3, black around", async () => {
     await onRunningPage(site, {width: 1920, height: 1080}, async (page) => {
+      await page.click("#integer-scaling");
+      await waitInPage(page, "integer scaling", () => document.getElementById("view").width === 1280);
       const box = await page.$eval("#screen", (canvas) => {
         const {left, top, width, height} = canvas.getBoundingClientRect();
         return {left, top, width, height};
@@ -49,6 +51,7 @@ describe("the scene in a browser", () => {
       const stray = [...seen].filter((colour) => colour !== 0 && !site.rocks.rockColours.has(colour) &&
                                                  !STAR_INDICES.some((i) => site.rocks.palette[i] === colour));
       assert.deepEqual(stray, [], "the scaled picture has colours of its own (smoothed)");
+      await page.click("#integer-scaling");  // the next visit fills the window again
     });
   });
 

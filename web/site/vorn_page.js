@@ -2,8 +2,9 @@
 // (vorn.js), as a new process would be, with ROCK8.BMP in its /vorn folder:
 // the site's own, fetched afresh, or a picture the user chose. The status
 // line says how a run ended and how to steer one that runs; "Run again"
-// starts another. The canvas is kept as large as the stage allows, in whole
-// multiples where they fit, with the touch controls beside or below it.
+// starts another. The picture (picture_scaler.js, drawn from the frame
+// canvas at every frame) fills the largest 4:3 box the stage allows, with
+// the touch controls beside or below it.
 // Pause, Screenshot and Record are page_controls.js's; run links and run
 // files (a run to play instead of a steered one) run_share.js's, and the
 // player's controls while one plays player_controls.js's; what the embed
@@ -52,6 +53,9 @@
   let askingWakeLock = false;
   // What the status line names to steer with: found as they show up.
   const inputs = {keys: !window.matchMedia("(pointer: coarse)").matches, touch: false, pad: false};
+
+  const scaler = vornPictureScaler({frame: canvas});
+  vornIntegerScalingControl(scaler);
 
   const touch = vornTouchControls(touchKey, () => {
     inputs.touch = true;
@@ -149,25 +153,11 @@
     keepScreenOn();  // the run may have ended meanwhile
   }
 
-  // Nearest-neighbour scaling through CSS: the largest whole multiple of the
-  // canvas in device pixels that fits, or a smaller fraction when none does;
-  // centred on whole device pixels, so every canvas pixel covers the same
-  // number of screen pixels.
+  // The picture in the stage, less the touch controls' room where they show.
   function fit() {
-    const ratio = window.devicePixelRatio || 1;
-    const measure = (box) => {
-      const fits = Math.min(box.width * ratio / canvas.width, box.height * ratio / canvas.height);
-      const scale = fits >= 1 ? Math.floor(fits) : fits;
-      return {width: Math.round(canvas.width * scale) / ratio, height: Math.round(canvas.height * scale) / ratio};
-    };
     let box = {width: stage.clientWidth, height: stage.clientHeight};
-    if (touch.shown) box = touch.place(box, measure);
-    const {width, height} = measure(box);
-    canvas.style.width = `${width}px`;
-    canvas.style.height = `${height}px`;
-    canvas.style.left = `${Math.floor((box.width - width) * ratio / 2) / ratio}px`;
-    canvas.style.top = `${Math.floor((box.height - height) * ratio / 2) / ratio}px`;
-    canvas.style.visibility = "visible";
+    if (touch.shown) box = touch.place(box, (room) => scaler.measure(room));
+    scaler.place(box);
   }
 
   // The offline copy: the service worker keeps the whole site. Asked for
@@ -249,6 +239,11 @@
     };
     Object.assign(run.module, controls.hooks(run), runs.hooks(run), player.hooks(run));
     player.ended();
+    const frameShown = run.module.onVornFrame;
+    run.module.onVornFrame = () => {
+      scaler.draw(run.module.vornScreen.image);
+      frameShown();
+    };
     current = run;
     if (!firstRun) firstRun = run;
     runCount += 1;
